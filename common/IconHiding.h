@@ -1,0 +1,33 @@
+#pragma once
+
+// Hiding and showing an app's home-screen icon through the outside library
+// "/usr/lib/hide.dylib" and its entry points HideIcon / UnHideIcon, each
+// taking the full path of the app's Info.plist. The library is opened and
+// closed on every call; nothing is cached.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/AppServices.h"
+
+namespace nestora {
+
+inline constexpr std::string_view kHideLibraryPath = "/usr/lib/hide.dylib";
+
+// The Info.plist path of the app with this display identifier: its executable
+// path without the last component, joined with "Info.plist". None for an
+// unknown app.
+std::optional<std::string> infoPlistPathForDisplayIdentifier(const platform::AppServices& services,
+                                                             std::string_view displayIdentifier);
+
+// Calls HideIcon (hidden) or UnHideIcon with the path (null when none) and
+// returns what the library returned; false when the library or the symbol is
+// missing. In a set-user-id run the library is loaded only when it and its
+// folder are owned by root and not writable by group or others.
+bool setIconHiddenForInfoPlistPath(const std::optional<std::string>& infoPlistPath, bool hidden);
+
+// setIconHidden: both steps above.
+bool setIconHidden(const platform::AppServices& services, std::string_view displayIdentifier, bool hidden);
+
+}  // namespace nestora

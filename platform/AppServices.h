@@ -1,0 +1,54 @@
+#pragma once
+
+// The home-screen services: executable path and localized name of an app by
+// its display identifier. A display identifier is an app's bundle identifier,
+// or for one role of a multi-role bundle "<bundle identifier>-<role>".
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nestora::platform {
+
+class AppServices {
+public:
+    virtual ~AppServices() = default;
+    // SBSCopyExecutablePathForDisplayIdentifier; none for an unknown app.
+    virtual std::optional<std::string> executablePathForDisplayIdentifier(std::string_view displayIdentifier) const = 0;
+    // SBSCopyLocalizedApplicationNameForDisplayIdentifier; none for an unknown app.
+    virtual std::optional<std::string> localizedApplicationNameForDisplayIdentifier(std::string_view displayIdentifier) const = 0;
+};
+
+// The real services over the device root. The index of every bundle in
+// "/Applications" and in the containers of "/var/mobile/Applications" is built
+// on first use and rebuilt when one of those folders changes (watched with
+// inotify, so a lookup costs no file-system access); lookups are hash-table
+// lookups.
+//
+// Roles: "<id>-<Role>" resolves through the bundle <id>. Its executable path
+// is "<folder of the bundle>/<Role>.app/<executable>" when that file exists
+// (the photo bundle's "Camera.app" and "Photos.app" role folders, which the
+// icon lookup knows by name), otherwise the bundle's own executable. Its name
+// is the bundle's "UIRoleDisplayNames" entry for the role, else the role name.
+class DeviceAppServices final : public AppServices {
+public:
+    DeviceAppServices();
+    ~DeviceAppServices() override;
+    DeviceAppServices(const DeviceAppServices&) = delete;
+    DeviceAppServices& operator=(const DeviceAppServices&) = delete;
+
+    std::optional<std::string> executablePathForDisplayIdentifier(std::string_view displayIdentifier) const override;
+    std::optional<std::string> localizedApplicationNameForDisplayIdentifier(std::string_view displayIdentifier) const override;
+
+    // Number of indexed bundles (refreshing first if needed).
+    std::size_t bundleCount() const;
+
+private:
+    struct Index;
+    const Index& current() const;
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace nestora::platform

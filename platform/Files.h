@@ -1,0 +1,67 @@
+#pragma once
+
+// File-system operations on device paths. Every function maps its device
+// paths onto the device root; nothing else in the code base touches files.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nestora::files {
+
+// True when any entry exists at the path: file, folder, or symbolic link
+// (also a dangling one). Never follows a final link.
+bool exists(std::string_view path);
+
+// True when the path (following links) is a regular file / a folder.
+bool isRegularFile(std::string_view path);
+bool isDirectory(std::string_view path);
+
+// The names in a folder, in the order the OS returns them, without "." and
+// "..". None when the folder cannot be read.
+std::optional<std::vector<std::string>> listFolder(std::string_view path);
+
+// Creates one folder (mode 0777 less the umask); parents are not created and
+// an existing entry is a failure.
+bool createFolder(std::string_view path);
+
+// Copies a regular file byte for byte. Fails when anything exists at the
+// destination (it is created O_EXCL, so a planted link is never followed).
+// The copy gets the source's permission bits. A relative source is taken
+// relative to the working directory.
+bool copyFile(std::string_view source, std::string_view destination);
+
+// Sets the permission bits. Does not follow a final symbolic link: a link
+// fails rather than changing what it points to.
+bool setMode(std::string_view path, mode_t mode);
+
+// Sets owner and group by user and group name, without following a final
+// symbolic link. Fails when either name is unknown.
+bool setOwner(std::string_view path, const std::string& user, const std::string& group);
+
+// Creates a zero-byte file (mode 0666 less the umask). Fails when anything
+// exists at the path, including a symbolic link.
+bool createEmptyFile(std::string_view path);
+
+// Writes the bytes to a temporary file in the same folder, flushes it to
+// disk and renames it over the path, so that readers and a crash see either
+// the old file or the new one. A symbolic link at the path is replaced, never
+// followed. When a file was there, the new one keeps its mode and, where the
+// process may, its owner; otherwise it gets `newFileMode` (less the umask).
+bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t newFileMode = 0644);
+
+// Removes the path and, for a folder, everything in it. Never follows a
+// symbolic link: a link inside the tree or at the path itself is removed as
+// a link. Succeeds when nothing is left at the path (also when nothing was
+// there); fails otherwise, possibly after removing part of the tree.
+bool removeRecursively(std::string_view path);
+
+// The file's bytes, or none when it cannot be read, is not a regular file, or
+// is larger than `limit`.
+std::optional<std::string> readFile(std::string_view path, std::size_t limit = SIZE_MAX);
+
+}  // namespace nestora::files

@@ -1,0 +1,20 @@
+#pragma once
+
+// Python's plistlib as an independent judge of the property lists we write
+// and as an independent writer of the ones we read.
+
+#include <optional>
+#include <string>
+
+namespace nestora::test {
+
+// Loads the file with plistlib and returns the value as JSON with sorted keys
+// (data as {"data": hex}, dates as {"date": iso}, booleans as true/false, so
+// that a boolean and an integer are told apart); none when plistlib fails.
+std::optional<std::string> plistlibJson(const std::string& hostPath);
+
+// Writes `pythonLiteral` (a Python expression, e.g. "{'a': [1, True]}") to the
+// host path with plistlib in the given format ("xml" or "binary").
+bool plistlibWrite(const std::string& hostPath, const std::string& pythonLiteral, const std::string& format);
+
+}  // namespace nestora::test
