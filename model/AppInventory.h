@@ -1,0 +1,58 @@
+#pragma once
+
+// The installed-app inventory: which launchable apps can still be put into a
+// category. The result is a list of display identifiers only; a cell looks up
+// each app's name and icon when it shows it.
+//
+// The scan opens every installed bundle and reads every category's list, so
+// the application keeps its result (the available-apps list, its `items`
+// cache) for the life of the process and only re-sorts it afterwards.
+
+#include <compare>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/AppServices.h"
+#include "platform/Preferences.h"
+
+namespace nestora::model {
+
+// The two application folders.
+inline constexpr std::string_view kSystemApplicationsFolder = "/Applications";
+inline constexpr std::string_view kUserApplicationsFolder = "/var/mobile/Applications";
+
+// scanAvailableApps: the unsorted available-apps list.
+//  1. Bundles "/Applications/*.app" (names beginning with "." skipped) and
+//     "/var/mobile/Applications/*/*.app" (dot names scanned), in listing
+//     order; each bundle's CFBundleIdentifier unless it is excluded.
+//  2. The photo and media roles: Camera and Photos always, then MediaPlayer
+//     on a device whose model begins with "iPhone", else AudioPlayer and
+//     VideoPlayer.
+//  3. Less every identifier that some category's "items" holds. With the
+//     SpringBoard extension installed (`hasNestoraSB`) the Recent category's
+//     list does not count.
+// Nothing here fails: unreadable folders and files contribute nothing.
+std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
+                                           std::string_view deviceModel, bool hasNestoraSB);
+
+// True when the identifier matches a row of the exclusion table (apps that
+// must never be offered).
+bool isExcludedIdentifier(std::string_view bundleIdentifier);
+
+// The role identifiers added by rule for a device model.
+std::vector<std::string> roleIdentifiersForDeviceModel(std::string_view deviceModel);
+
+// compareByLocalizedName: orders two display identifiers by their localized
+// names, compared with Unicode case folding and no locale rules. Names come
+// from the services (an index held in memory: no disk access). Apps the
+// services have no name for sort after every named app, ordered among
+// themselves by identifier, so the comparison stays a consistent ordering.
+std::weak_ordering compareByLocalizedName(const platform::AppServices& services,
+                                          std::string_view a, std::string_view b);
+
+// The list sorted ascending with compareByLocalizedName, as a new list.
+std::vector<std::string> sortedByLocalizedName(const platform::AppServices& services,
+                                               std::vector<std::string> displayIdentifiers);
+
+}  // namespace nestora::model
