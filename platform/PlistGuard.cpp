@@ -1,0 +1,170 @@
+#include "platform/PlistGuard.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace nestora::plist {
+
+namespace {
+
+std::uint64_t readBigEndian(const unsigned char* p, std::size_t width) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) value = (value << 8) | p[i];
+    return value;
+}
+
+struct BinaryLayout {
+    const unsigned char* bytes;
+    std::size_t offsetTableStart;
+    std::size_t offsetSize;
+    std::size_t refSize;
+    std::uint64_t objectCount;
+
+    std::uint64_t offsetOf(std::uint64_t object) const {
+        return readBigEndian(bytes + offsetTableStart + object * offsetSize, offsetSize);
+    }
+};
+
+// The references held by a container object, or false when its header or
+// reference list does not fit before the offset table. Scalars give none.
+bool childrenOf(const BinaryLayout& layout, std::uint64_t object, std::vector<std::uint64_t>& children) {
+    children.clear();
+    const std::uint64_t offset = layout.offsetOf(object);
+    if (offset < 8 || offset >= layout.offsetTableStart) return false;
+    const unsigned char marker = layout.bytes[offset];
+    const unsigned kind = marker >> 4;
+    if (kind != 0xA && kind != 0xC && kind != 0xD) return true;  // not a container
+
+    std::size_t cursor = static_cast<std::size_t>(offset) + 1;
+    std::uint64_t count = marker & 0x0F;
+    if (count == 0x0F) {
+        // The count follows as an integer object: marker 0x1n, 2^n bytes.
+        if (cursor >= layout.offsetTableStart) return false;
+        const unsigned char intMarker = layout.bytes[cursor++];
+        if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3) return false;
+        const std::size_t width = std::size_t{1} << (intMarker & 0x0F);
+        if (cursor + width > layout.offsetTableStart) return false;
+        count = readBigEndian(layout.bytes + cursor, width);
+        cursor += width;
+    }
+    const std::uint64_t refs = kind == 0xD ? count * 2 : count;
+    if (count > layout.offsetTableStart || refs > (layout.offsetTableStart - cursor) / layout.refSize) return false;
+    children.reserve(static_cast<std::size_t>(refs));
+    for (std::uint64_t i = 0; i < refs; ++i) {
+        const std::uint64_t ref = readBigEndian(layout.bytes + cursor + i * layout.refSize, layout.refSize);
+        if (ref >= layout.objectCount) return false;
+        // Keys are followed too: a key that is not a string is still parsed.
+        children.push_back(ref);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool binaryWithinLimits(std::string_view input, std::size_t maxDepth) {
+    constexpr std::size_t kHeader = 8;
+    constexpr std::size_t kTrailer = 32;
+    if (input.size() < kHeader + kTrailer) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+    const unsigned char* trailer = bytes + input.size() - kTrailer;
+    const std::size_t offsetSize = trailer[6];
+    const std::size_t refSize = trailer[7];
+    const std::uint64_t objectCount = readBigEndian(trailer + 8, 8);
+    const std::uint64_t topObject = readBigEndian(trailer + 16, 8);
+    const std::uint64_t tableStart = readBigEndian(trailer + 24, 8);
+    const std::size_t dataEnd = input.size() - kTrailer;
+
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8) return false;
+    if (objectCount == 0 || topObject >= objectCount) return false;
+    if (tableStart < kHeader || tableStart > dataEnd) return false;
+    if (objectCount > (dataEnd - tableStart) / offsetSize) return false;
+
+    const BinaryLayout layout{bytes, static_cast<std::size_t>(tableStart), offsetSize, refSize, objectCount};
+
+    // Longest chain of containers below each object, by an iterative
+    // depth-first walk: 0 = not seen, 1 = on the current path, 2 = done.
+    // Meeting an object that is on the path again is a cycle.
+    const auto n = static_cast<std::size_t>(objectCount);
+    std::vector<std::uint8_t> state(n, 0);
+    std::vector<std::uint32_t> depth(n, 0);
+    struct Frame {
+        std::uint64_t object;
+        std::vector<std::uint64_t> children;
+        std::size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    std::vector<std::uint64_t> scratch;
+
+    auto push = [&](std::uint64_t object) -> bool {
+        if (!childrenOf(layout, object, scratch)) return false;
+        state[object] = 1;
+        stack.push_back(Frame{object, scratch, 0});
+        return true;
+    };
+    if (!push(topObject)) return false;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            const std::uint64_t child = frame.children[frame.next++];
+            if (state[child] == 1) return false;  // cycle
+            if (state[child] == 0) {
+                if (stack.size() > maxDepth + 1) return false;
+                if (!push(child)) return false;
+            }
+            continue;
+        }
+        std::uint32_t deepest = 0;
+        for (std::uint64_t child : frame.children) deepest = std::max(deepest, depth[child]);
+        const unsigned kind = layout.bytes[layout.offsetOf(frame.object)] >> 4;
+        const bool container = kind == 0xA || kind == 0xC || kind == 0xD;
+        depth[frame.object] = deepest + (container ? 1 : 0);
+        if (depth[frame.object] > maxDepth) return false;
+        state[frame.object] = 2;
+        stack.pop_back();
+    }
+    return true;
+}
+
+bool xmlWithinLimits(std::string_view text, std::size_t maxDepth) {
+    // The plist wrapper and a leaf element sit around the containers.
+    const std::size_t limit = maxDepth + 2;
+    std::size_t depth = 0;
+    std::size_t i = 0;
+    auto skipPast = [&](std::string_view terminator) {
+        const auto end = text.find(terminator, i);
+        i = end == std::string_view::npos ? text.size() : end + terminator.size();
+    };
+    while ((i = text.find('<', i)) != std::string_view::npos) {
+        const std::string_view rest = text.substr(i);
+        if (rest.starts_with("<?")) {
+            skipPast("?>");
+        } else if (rest.starts_with("<!--")) {
+            i += 4;
+            skipPast("-->");
+        } else if (rest.starts_with("<![CDATA[")) {
+            skipPast("]]>");
+        } else if (rest.starts_with("<!")) {
+            // A DOCTYPE, possibly with an internal subset in brackets.
+            const auto bracket = rest.find('[');
+            const auto close = rest.find('>');
+            if (bracket != std::string_view::npos && bracket < close) {
+                skipPast("]>");
+            } else {
+                skipPast(">");
+            }
+        } else if (rest.starts_with("</")) {
+            if (depth > 0) --depth;
+            skipPast(">");
+        } else {
+            const auto close = rest.find('>');
+            if (close == std::string_view::npos) return true;  // truncated: libplist rejects it
+            if (rest[close - 1] != '/') {
+                if (++depth > limit) return false;
+            }
+            i += close + 1;
+        }
+    }
+    return true;
+}
+
+}  // namespace nestora::plist

@@ -1,0 +1,415 @@
+#include "platform/PrivilegedFiles.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "platform/DeviceRoot.h"
+
+namespace nestora::privileged {
+
+namespace {
+
+// Deep enough for any real bundle; a deeper tree is refused rather than
+// letting a planted structure exhaust descriptors or stack.
+constexpr int kMaxRemovalDepth = 64;
+
+std::string nameString(std::string_view name) { return std::string(name); }
+
+bool isSingleComponent(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+// A folder only root can change: a link root put there may be followed.
+bool isRootOnlyFolder(int fd) {
+    struct stat st{};
+    if (fstat(fd, &st) != 0) {
+        return false;
+    }
+    return st.st_uid == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool readAll(int fd, std::size_t limit, std::string& out) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        if (out.size() + static_cast<std::size_t>(n) > limit) {
+            return false;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string temporaryName(std::string_view name) {
+    unsigned char random[6] = {};
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        // Uniqueness only matters against our own earlier leftovers; O_EXCL
+        // guards correctness, so a weak suffix costs at most a retry.
+        for (unsigned char& b : random) {
+            b = static_cast<unsigned char>(getpid() + (&b - random));
+        }
+    }
+    std::string result = ".";
+    result.append(name.substr(0, 200));
+    result.append(".tmp");
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (unsigned char b : random) {
+        result.push_back(kDigits[b >> 4]);
+        result.push_back(kDigits[b & 15]);
+    }
+    return result;
+}
+
+bool removeContents(int folderFd, int depth);
+
+bool removeEntry(int folderFd, const char* name, int depth) {
+    if (unlinkat(folderFd, name, 0) == 0 || errno == ENOENT) {
+        return true;
+    }
+    if (errno != EISDIR && errno != EPERM) {
+        return false;
+    }
+    if (depth >= kMaxRemovalDepth) {
+        return false;
+    }
+    int child = openat(folderFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (child < 0) {
+        return false;
+    }
+    bool emptied = removeContents(child, depth + 1);  // takes ownership of child
+    return emptied && (unlinkat(folderFd, name, AT_REMOVEDIR) == 0 || errno == ENOENT);
+}
+
+bool removeContents(int folderFd, int depth) {
+    DIR* dir = fdopendir(folderFd);
+    if (dir == nullptr) {
+        close(folderFd);
+        return false;
+    }
+    std::vector<std::string> names;
+    while (dirent* entry = readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    bool ok = true;
+    for (const std::string& name : names) {
+        ok = removeEntry(dirfd(dir), name.c_str(), depth) && ok;
+    }
+    closedir(dir);
+    return ok;
+}
+
+// Switches the effective ids to the real ones for its lifetime.
+class InvokerIdentity {
+public:
+    InvokerIdentity() : savedUid_(geteuid()), savedGid_(getegid()) {
+        if (savedGid_ != getgid() && setegid(getgid()) != 0) {
+            return;
+        }
+        if (savedUid_ != getuid() && seteuid(getuid()) != 0) {
+            (void)!setegid(savedGid_);
+            return;
+        }
+        active_ = true;
+    }
+    ~InvokerIdentity() {
+        if (!active_) {
+            return;
+        }
+        // Regaining root cannot fail for a set-user-id root program; if it
+        // somehow did, later writes fail instead of running as the invoker.
+        (void)!seteuid(savedUid_);
+        (void)!setegid(savedGid_);
+    }
+    InvokerIdentity(const InvokerIdentity&) = delete;
+    InvokerIdentity& operator=(const InvokerIdentity&) = delete;
+    bool active() const { return active_; }
+
+private:
+    uid_t savedUid_;
+    gid_t savedGid_;
+    bool active_ = false;
+};
+
+}  // namespace
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+FileDescriptor::~FileDescriptor() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+}
+
+int FileDescriptor::release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+std::optional<FileDescriptor> openFolder(std::string_view devicePath) {
+    if (devicePath.empty() || devicePath.front() != '/') {
+        return std::nullopt;
+    }
+    FileDescriptor current(open(platform::hostPath("/").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!current.valid()) {
+        return std::nullopt;
+    }
+    std::size_t pos = 0;
+    while (pos < devicePath.size()) {
+        std::size_t end = devicePath.find('/', pos);
+        if (end == std::string_view::npos) {
+            end = devicePath.size();
+        }
+        std::string_view component = devicePath.substr(pos, end - pos);
+        pos = end + 1;
+        if (component.empty() || component == ".") {
+            continue;
+        }
+        if (component == "..") {
+            return std::nullopt;
+        }
+        const std::string name = nameString(component);
+        int next = openat(current.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && (errno == ELOOP || errno == ENOTDIR) && isRootOnlyFolder(current.get())) {
+            next = openat(current.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+        if (next < 0) {
+            return std::nullopt;
+        }
+        current = FileDescriptor(next);
+    }
+    return current;
+}
+
+EntryKind entryKind(const FileDescriptor& folder, std::string_view name) {
+    if (!isSingleComponent(name)) {
+        return EntryKind::Unknown;
+    }
+    struct stat st{};
+    if (fstatat(folder.get(), nameString(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT ? EntryKind::Missing : EntryKind::Unknown;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return EntryKind::RegularFile;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return EntryKind::Folder;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return EntryKind::SymbolicLink;
+    }
+    return EntryKind::Other;
+}
+
+std::optional<FileOwner> lookupOwner(const std::string& user, const std::string& group) {
+    passwd pwStorage{};
+    passwd* pw = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwnam_r(user.c_str(), &pwStorage, buffer.data(), buffer.size(), &pw) != 0 || pw == nullptr) {
+        return std::nullopt;
+    }
+    FileOwner owner;
+    owner.uid = pw->pw_uid;
+    ::group grStorage{};
+    ::group* gr = nullptr;
+    std::vector<char> groupBuffer(16384);
+    if (getgrnam_r(group.c_str(), &grStorage, groupBuffer.data(), groupBuffer.size(), &gr) != 0 || gr == nullptr) {
+        return std::nullopt;
+    }
+    owner.gid = gr->gr_gid;
+    return owner;
+}
+
+std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string_view name, std::size_t limit) {
+    if (!isSingleComponent(name)) {
+        return std::nullopt;
+    }
+    FileDescriptor fd(openat(folder.get(), nameString(name).c_str(),
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) {
+        return std::nullopt;
+    }
+    struct stat st{};
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > limit) {
+        return std::nullopt;
+    }
+    FileContents contents;
+    contents.owner = FileOwner{st.st_uid, st.st_gid};
+    contents.mode = st.st_mode & 07777;
+    if (!readAll(fd.get(), limit, contents.bytes)) {
+        return std::nullopt;
+    }
+    return contents;
+}
+
+std::optional<std::string> readFileHead(std::string_view devicePath, std::size_t maxBytes) {
+    FileDescriptor fd(open(platform::hostPath(devicePath).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) {
+        return std::nullopt;
+    }
+    struct stat st{};
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    std::vector<char> buffer(65536);
+    while (bytes.size() < maxBytes) {
+        std::size_t want = std::min(buffer.size(), maxBytes - bytes.size());
+        ssize_t n = read(fd.get(), buffer.data(), want);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+bool createEmptyFileAt(const FileDescriptor& folder, std::string_view name, mode_t mode) {
+    if (!isSingleComponent(name)) {
+        return false;
+    }
+    FileDescriptor fd(openat(folder.get(), nameString(name).c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode));
+    return fd.valid();
+}
+
+ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes,
+                            const ReplaceOptions& options) {
+    if (!isSingleComponent(name)) {
+        return ReplaceResult::WriteFailed;
+    }
+    std::string temporary;
+    FileDescriptor fd;
+    for (int attempt = 0; attempt < 16 && !fd.valid(); ++attempt) {
+        temporary = temporaryName(name);
+        fd = FileDescriptor(openat(folder.get(), temporary.c_str(),
+                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
+        if (!fd.valid() && errno != EEXIST) {
+            break;
+        }
+    }
+    if (!fd.valid()) {
+        return ReplaceResult::WriteFailed;
+    }
+    bool written = writeAll(fd.get(), bytes) && fchmod(fd.get(), options.mode & 07777) == 0;
+    if (written && options.owner) {
+        written = fchown(fd.get(), options.owner->uid, options.owner->gid) == 0;
+    }
+    written = written && fsync(fd.get()) == 0;
+    fd = FileDescriptor();
+    if (!written) {
+        unlinkat(folder.get(), temporary.c_str(), 0);
+        return ReplaceResult::WriteFailed;
+    }
+    const std::string target = nameString(name);
+    if (options.onlyIfAbsent) {
+        // A hard link fails when the name exists, so an entry that appeared
+        // after the caller looked is never replaced.
+        if (linkat(folder.get(), temporary.c_str(), folder.get(), target.c_str(), 0) != 0) {
+            int error = errno;
+            unlinkat(folder.get(), temporary.c_str(), 0);
+            return error == EEXIST ? ReplaceResult::AlreadyExists : ReplaceResult::RenameFailed;
+        }
+        unlinkat(folder.get(), temporary.c_str(), 0);
+        fsync(folder.get());
+        return ReplaceResult::Replaced;
+    }
+    if (renameat(folder.get(), temporary.c_str(), folder.get(), target.c_str()) != 0) {
+        unlinkat(folder.get(), temporary.c_str(), 0);
+        return ReplaceResult::RenameFailed;
+    }
+    fsync(folder.get());
+    return ReplaceResult::Replaced;
+}
+
+bool removeTreeAt(const FileDescriptor& folder, std::string_view name) {
+    if (!isSingleComponent(name)) {
+        return false;
+    }
+    return removeEntry(folder.get(), nameString(name).c_str(), 0);
+}
+
+InvokerRead readFileAsInvoker(std::string_view path, std::size_t limit) {
+    InvokerRead result;
+    result.error = InvokerReadError::CannotRead;
+    FileDescriptor fd;
+    {
+        InvokerIdentity invoker;
+        if (!invoker.active()) {
+            return result;
+        }
+        // O_NONBLOCK: a FIFO or device named here must not hang the tool.
+        fd = FileDescriptor(open(platform::hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    }
+    if (!fd.valid()) {
+        return result;
+    }
+    struct stat st{};
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return result;
+    }
+    if (static_cast<std::size_t>(st.st_size) > limit) {
+        result.error = InvokerReadError::TooLarge;
+        return result;
+    }
+    std::string bytes;
+    if (!readAll(fd.get(), limit, bytes)) {
+        return result;
+    }
+    result.bytes = std::move(bytes);
+    result.error = InvokerReadError::None;
+    return result;
+}
+
+mode_t setFileCreationMask(mode_t mask) { return umask(mask); }
+
+}  // namespace nestora::privileged

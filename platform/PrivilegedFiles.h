@@ -1,0 +1,121 @@
+#pragma once
+
+// File handling for a set-user-id root program that works in folders other
+// users own. Everything here works on open descriptors, so what was checked
+// is what gets used:
+//   - folders are opened one component at a time, and a symbolic link is
+//     followed only where it sits in a folder that only root can change
+//     (a link the user planted is never followed);
+//   - files are created O_EXCL|O_NOFOLLOW, replaced through a temporary file
+//     renamed into place, and handed to their owner with fchown;
+//   - a file the invoking user named is opened with the invoker's rights.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nestora::privileged {
+
+// An open file descriptor, closed when this goes.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor();
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release();
+
+private:
+    int fd_ = -1;
+};
+
+// Opens the folder at a device path. The device root itself is opened as it
+// stands; below it each component is opened without following links, except
+// a link inside a folder owned by root and writable by nobody else (root put
+// it there). None when the folder cannot be opened that way.
+std::optional<FileDescriptor> openFolder(std::string_view devicePath);
+
+enum class EntryKind { Missing, RegularFile, Folder, SymbolicLink, Other, Unknown };
+
+// What is at `name` in the folder, without following a link. Unknown when
+// the entry cannot be examined for another reason than its absence.
+EntryKind entryKind(const FileDescriptor& folder, std::string_view name);
+
+struct FileOwner {
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
+// The ids of a user and a group by name; none when either is unknown.
+std::optional<FileOwner> lookupOwner(const std::string& user, const std::string& group);
+
+// A regular file's bytes and who owns it.
+struct FileContents {
+    std::string bytes;
+    FileOwner owner;
+    mode_t mode = 0;
+};
+
+// Reads the regular file `name` in the folder (never through a link). None
+// when it is missing, not a regular file, unreadable or larger than `limit`.
+std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string_view name,
+                                       std::size_t limit);
+
+// Reads at most `maxBytes` from the start of a regular file at a device
+// path (following links; for files in folders only root can change). None
+// when it cannot be opened or is not a regular file.
+std::optional<std::string> readFileHead(std::string_view devicePath, std::size_t maxBytes);
+
+// Creates an empty file (O_EXCL|O_NOFOLLOW, so nothing that exists, not even
+// a link, is opened). False when anything is in the way.
+bool createEmptyFileAt(const FileDescriptor& folder, std::string_view name, mode_t mode);
+
+enum class ReplaceResult {
+    Replaced,       // the new file is in place
+    WriteFailed,    // the temporary file could not be made or written; nothing changed
+    RenameFailed,   // written, but it could not be renamed into place; nothing changed
+    AlreadyExists,  // only with `onlyIfAbsent`: something is at the name; nothing changed
+};
+
+struct ReplaceOptions {
+    mode_t mode = 0644;
+    std::optional<FileOwner> owner;  // fchown on the temporary file before it is renamed
+    bool onlyIfAbsent = false;       // never replace an entry that appeared meanwhile
+};
+
+// Writes the bytes to a fresh temporary file in the folder, flushes it and
+// renames it over `name`, so readers and a crash see the old file or the new
+// one. A link at `name` is replaced, never followed.
+ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes,
+                            const ReplaceOptions& options);
+
+// Removes `name` from the folder and, for a folder, everything in it, never
+// following a link. True when nothing is left at `name`.
+bool removeTreeAt(const FileDescriptor& folder, std::string_view name);
+
+enum class InvokerReadError { None, CannotRead, TooLarge };
+
+struct InvokerRead {
+    std::optional<std::string> bytes;
+    InvokerReadError error = InvokerReadError::None;
+};
+
+// Reads a regular file named by the invoking user, opened with the real user
+// and group ids as effective ids, so a set-user-id run can read nothing the
+// invoker could not. A device path is mapped onto the device root; a relative
+// path is taken from the working directory.
+InvokerRead readFileAsInvoker(std::string_view path, std::size_t limit);
+
+// Sets the process's file-creation mask; returns the previous one.
+mode_t setFileCreationMask(mode_t mask);
+
+}  // namespace nestora::privileged
