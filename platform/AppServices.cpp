@@ -136,7 +136,10 @@ Resolved resolve(const std::unordered_map<std::string, Bundle>& bundles, std::st
     if (dash == std::string_view::npos || dash == 0 || dash + 1 == displayIdentifier.size()) return {};
     auto it = bundles.find(std::string(displayIdentifier.substr(0, dash)));
     if (it == bundles.end()) return {};
-    return {&it->second, std::string(displayIdentifier.substr(dash + 1))};
+    std::string role(displayIdentifier.substr(dash + 1));
+    // Only the roles a bundle declares exist.
+    if (!it->second.roleNames.contains(role)) return {};
+    return {&it->second, std::move(role)};
 }
 
 }  // namespace
@@ -156,8 +159,7 @@ std::optional<std::string> DeviceAppServices::localizedApplicationNameForDisplay
     Resolved found = resolve(current().bundles, displayIdentifier);
     if (found.bundle == nullptr) return std::nullopt;
     if (found.role.empty()) return found.bundle->name;
-    if (auto it = found.bundle->roleNames.find(found.role); it != found.bundle->roleNames.end()) return it->second;
-    return found.role;
+    return found.bundle->roleNames.at(found.role);
 }
 
 std::size_t DeviceAppServices::bundleCount() const { return current().bundles.size(); }

@@ -26,11 +26,12 @@ public:
 // inotify, so a lookup costs no file-system access); lookups are hash-table
 // lookups.
 //
-// Roles: "<id>-<Role>" resolves through the bundle <id>. Its executable path
-// is "<folder of the bundle>/<Role>.app/<executable>" when that file exists
-// (the photo bundle's "Camera.app" and "Photos.app" role folders, which the
-// icon lookup knows by name), otherwise the bundle's own executable. Its name
-// is the bundle's "UIRoleDisplayNames" entry for the role, else the role name.
+// Roles: "<id>-<Role>" resolves through the bundle <id> when its Info.plist
+// declares the role in "UIRoleDisplayNames" (role -> localized name). Its
+// executable path is "<folder of the bundle>/<Role>.app/<executable>" when
+// that file exists (the photo bundle's "Camera.app" and "Photos.app" role
+// folders, which the icon lookup knows by name), otherwise the bundle's own
+// executable.
 class DeviceAppServices final : public AppServices {
 public:
     DeviceAppServices();

@@ -65,6 +65,65 @@ struct NodeFree {
 };
 using Node = std::unique_ptr<void, NodeFree>;
 
+// Text in a property list is UTF-8 without NUL characters: libplist's XML
+// reader refuses anything else, and its writers cut a string at a NUL.
+bool isPlainUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0) return false;
+        std::size_t length = 0;
+        std::uint32_t codePoint = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            codePoint = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            codePoint = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            codePoint = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        // No overlong forms, surrogates or values past U+10FFFF.
+        static constexpr std::uint32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (codePoint < kMinimum[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+bool allTextIsPlain(const Value& value) {
+    switch (value.type()) {
+    case Type::String:
+        return isPlainUtf8(*value.string());
+    case Type::Array:
+        for (const Value& item : *value.array()) {
+            if (!allTextIsPlain(item)) return false;
+        }
+        return true;
+    case Type::Dictionary:
+        for (const auto& [key, item] : *value.dictionary()) {
+            if (!isPlainUtf8(key) || !allTextIsPlain(item)) return false;
+        }
+        return true;
+    default:
+        return true;
+    }
+}
+
 // Depth is bounded by the guard (or by the value we built), so recursion is safe.
 std::optional<Value> fromNode(plist_t node) {
     switch (plist_get_node_type(node)) {
@@ -91,7 +150,9 @@ std::optional<Value> fromNode(plist_t node) {
     case PLIST_KEY: {
         uint64_t length = 0;
         const char* p = plist_get_string_ptr(node, &length);
-        return Value(std::string(p ? p : "", p ? length : 0));
+        std::string text(p ? p : "", p ? length : 0);
+        if (!isPlainUtf8(text)) return std::nullopt;
+        return Value(std::move(text));
     }
     case PLIST_DATA: {
         uint64_t length = 0;
@@ -133,7 +194,7 @@ std::optional<Value> fromNode(plist_t node) {
                 break;
             }
             auto value = fromNode(item);
-            if (!value || key == nullptr) {
+            if (!value || key == nullptr || !isPlainUtf8(key)) {
                 std::free(key);
                 ok = false;
                 break;
@@ -220,6 +281,7 @@ std::optional<Dictionary> readDictionary(std::string_view devicePath) {
 }
 
 std::string toXml(const Value& value) {
+    if (!allTextIsPlain(value)) return {};
     Node node = toNode(value);
     char* out = nullptr;
     uint32_t length = 0;
@@ -230,6 +292,7 @@ std::string toXml(const Value& value) {
 }
 
 std::string toBinary(const Value& value) {
+    if (!allTextIsPlain(value)) return {};
     Node node = toNode(value);
     char* out = nullptr;
     uint32_t length = 0;

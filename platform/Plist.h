@@ -86,7 +86,8 @@ inline constexpr std::size_t kMaxInputBytes = 1024 * 1024;
 inline constexpr std::size_t kMaxDepth = 512;
 
 // Parses XML or binary (detected). Zero bytes parse as an empty dictionary.
-// None for malformed, oversized or too deeply nested input.
+// None for malformed, oversized or too deeply nested input, and for text
+// that is not UTF-8 or holds a NUL character.
 std::optional<Value> parse(std::string_view bytes);
 
 // Reads a property-list file; none when it cannot be read or is malformed.
@@ -98,6 +99,8 @@ std::optional<Dictionary> readDictionary(std::string_view devicePath);
 
 // Serialisations. XML is the platform writer's layout (tab-indented, with the
 // XML declaration and DOCTYPE); binary is format "bplist00" (version 1.0).
+// Text must be UTF-8 without NUL characters (parse refuses anything else
+// too); otherwise the result is empty, which no property list is.
 std::string toXml(const Value& value);
 std::string toBinary(const Value& value);
 

@@ -1,5 +1,6 @@
 #include "platform/PlistGuard.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct BinaryLayout {
         return readBigEndian(bytes + offsetTableStart + object * offsetSize, offsetSize);
     }
 };
+
+bool isKeyString(const BinaryLayout& layout, std::uint64_t object);
 
 // The references held by a container object, or false when its header or
 // reference list does not fit before the offset table. Scalars give none.
@@ -53,8 +56,37 @@ bool childrenOf(const BinaryLayout& layout, std::uint64_t object, std::vector<st
     for (std::uint64_t i = 0; i < refs; ++i) {
         const std::uint64_t ref = readBigEndian(layout.bytes + cursor + i * layout.refSize, layout.refSize);
         if (ref >= layout.objectCount) return false;
-        // Keys are followed too: a key that is not a string is still parsed.
+        // libplist asserts (aborts) on a dictionary key that is not a plain string.
+        if (kind == 0xD && i < count && !isKeyString(layout, ref)) return false;
         children.push_back(ref);
+    }
+    return true;
+}
+
+// A string object (ASCII or UTF-16) that fits before the offset table and
+// holds no NUL character: libplist asserts (aborts) on a key with a NUL.
+bool isKeyString(const BinaryLayout& layout, std::uint64_t object) {
+    const std::uint64_t offset = layout.offsetOf(object);
+    if (offset < 8 || offset >= layout.offsetTableStart) return false;
+    const unsigned char marker = layout.bytes[offset];
+    const unsigned kind = marker >> 4;
+    if (kind != 0x5 && kind != 0x6) return false;
+    std::size_t cursor = static_cast<std::size_t>(offset) + 1;
+    std::uint64_t count = marker & 0x0F;
+    if (count == 0x0F) {
+        if (cursor >= layout.offsetTableStart) return false;
+        const unsigned char intMarker = layout.bytes[cursor++];
+        if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3) return false;
+        const std::size_t width = std::size_t{1} << (intMarker & 0x0F);
+        if (cursor + width > layout.offsetTableStart) return false;
+        count = readBigEndian(layout.bytes + cursor, width);
+        cursor += width;
+    }
+    const std::size_t unit = kind == 0x6 ? 2 : 1;
+    if (count > (layout.offsetTableStart - cursor) / unit) return false;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const unsigned char* p = layout.bytes + cursor + i * unit;
+        if (p[0] == 0 && (unit == 1 || p[1] == 0)) return false;
     }
     return true;
 }
@@ -87,6 +119,7 @@ bool binaryWithinLimits(std::string_view input, std::size_t maxDepth) {
     const auto n = static_cast<std::size_t>(objectCount);
     std::vector<std::uint8_t> state(n, 0);
     std::vector<std::uint32_t> depth(n, 0);
+    std::vector<std::uint64_t> expanded(n, 0);  // objects in the tree below, saturating
     struct Frame {
         std::uint64_t object;
         std::vector<std::uint64_t> children;
@@ -114,7 +147,13 @@ bool binaryWithinLimits(std::string_view input, std::size_t maxDepth) {
             continue;
         }
         std::uint32_t deepest = 0;
-        for (std::uint64_t child : frame.children) deepest = std::max(deepest, depth[child]);
+        std::uint64_t total = 1;
+        for (std::uint64_t child : frame.children) {
+            deepest = std::max(deepest, depth[child]);
+            total += expanded[child];
+            if (total > kMaxExpandedObjects) return false;
+        }
+        expanded[frame.object] = total;
         const unsigned kind = layout.bytes[layout.offsetOf(frame.object)] >> 4;
         const bool container = kind == 0xA || kind == 0xC || kind == 0xD;
         depth[frame.object] = deepest + (container ? 1 : 0);
@@ -126,9 +165,11 @@ bool binaryWithinLimits(std::string_view input, std::size_t maxDepth) {
 }
 
 bool xmlWithinLimits(std::string_view text, std::size_t maxDepth) {
-    // The plist wrapper and a leaf element sit around the containers.
-    const std::size_t limit = maxDepth + 2;
-    std::size_t depth = 0;
+    // Containers (array, dict) may nest maxDepth deep; any element at all
+    // may sit two deeper (the plist wrapper and a leaf).
+    const std::size_t elementLimit = maxDepth + 2;
+    std::vector<bool> open;  // one entry per open element: is it a container?
+    std::size_t containers = 0;
     std::size_t i = 0;
     auto skipPast = [&](std::string_view terminator) {
         const auto end = text.find(terminator, i);
@@ -153,13 +194,21 @@ bool xmlWithinLimits(std::string_view text, std::size_t maxDepth) {
                 skipPast(">");
             }
         } else if (rest.starts_with("</")) {
-            if (depth > 0) --depth;
+            if (!open.empty()) {
+                if (open.back()) --containers;
+                open.pop_back();
+            }
             skipPast(">");
         } else {
             const auto close = rest.find('>');
             if (close == std::string_view::npos) return true;  // truncated: libplist rejects it
             if (rest[close - 1] != '/') {
-                if (++depth > limit) return false;
+                const auto nameEnd = rest.find_first_of(" \t\r\n/>", 1);
+                const std::string_view name = rest.substr(1, nameEnd - 1);
+                const bool container = name == "array" || name == "dict";
+                open.push_back(container);
+                if (container) ++containers;
+                if (open.size() > elementLimit || containers > maxDepth) return false;
             }
             i += close + 1;
         }

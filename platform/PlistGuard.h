@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace nestora::plist {
@@ -10,7 +11,12 @@ namespace nestora::plist {
 // reference are in bounds, references form no cycle and no chain of
 // containers is deeper than `maxDepth`; for XML no element is nested deeper
 // than `maxDepth` containers (plus the plist wrapper and a leaf).
+// libplist copies an object once for every reference to it, so binary input
+// whose references, expanded into a tree, would make more than
+// kMaxExpandedObjects objects is refused too (a few hundred bytes could ask
+// for 2^60 copies).
 // Says nothing about whether the input is otherwise well formed.
+inline constexpr std::uint64_t kMaxExpandedObjects = 1'000'000;
 bool binaryWithinLimits(std::string_view bytes, std::size_t maxDepth);
 bool xmlWithinLimits(std::string_view bytes, std::size_t maxDepth);
 

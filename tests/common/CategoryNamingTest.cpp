@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include "common/CategoryNaming.h"
+#include "tests/support/TestDevice.h"
+
+namespace nestora {
+namespace {
+
+TEST(CommonCategoryNaming, NamesDeriveFromOneAnother) {
+    EXPECT_EQ(bundlePathForIdentifier("com.quarvek.nestora.Category010"), "/Applications/Category010.app");
+    EXPECT_EQ(identifierForBundlePath("/Applications/Category010.app"), "com.quarvek.nestora.Category010");
+    EXPECT_EQ(prefsPathForIdentifier("com.quarvek.nestora.Category010"),
+              "/var/mobile/Library/Preferences/com.quarvek.nestora.Category010.plist");
+    EXPECT_EQ(categoryDirectoryName("com.quarvek.nestora.Category010"), "Category010");
+}
+
+TEST(CommonCategoryNaming, OnlyTheTextAfterTheLastDotNamesTheBundle) {
+    // The leading part is not checked; the Recent category follows the same rule.
+    EXPECT_EQ(bundlePathForIdentifier("org.example.Recent"), "/Applications/Recent.app");
+    EXPECT_EQ(bundlePathForIdentifier("com.quarvek.nestora.Recent"), "/Applications/Recent.app");
+    EXPECT_EQ(bundlePathForIdentifier("NoDots"), "/Applications/NoDots.app");
+    EXPECT_EQ(identifierForBundlePath("/Applications/Games"), "com.quarvek.nestora.Games");
+    EXPECT_EQ(identifierForBundlePath("/Applications/Category001.app/"), "com.quarvek.nestora.Category001");
+    EXPECT_EQ(identifierForBundlePath("/Applications/a.b.app"), "com.quarvek.nestora.a.b");
+}
+
+TEST(CommonCategoryNaming, CountsDotComponents) {
+    EXPECT_EQ(dotComponentCount("com.quarvek.nestora.Category000"), 4u);
+    EXPECT_EQ(dotComponentCount("com.quarvek.nestora.Category000.plist"), 5u);
+    EXPECT_EQ(dotComponentCount("com.quarvek.nestora.Category000.plist.bak"), 6u);
+    EXPECT_EQ(dotComponentCount("a..b"), 3u);
+    EXPECT_EQ(dotComponentCount(""), 1u);
+}
+
+TEST(CommonCategoryNaming, ABundleOrPreferencesFileExistsWhenAnyEntryIsThere) {
+    test::TestDevice device;
+    const char* id = "com.quarvek.nestora.Category000";
+    EXPECT_FALSE(categoryBundleExists(id));
+    EXPECT_FALSE(categoryPrefsExist(id));
+    device.writeFile("/Applications/Category000.app", "a plain file counts");
+    device.makeFolder("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist");
+    EXPECT_TRUE(categoryBundleExists(id));
+    EXPECT_TRUE(categoryPrefsExist(id));
+}
+
+}  // namespace
+}  // namespace nestora

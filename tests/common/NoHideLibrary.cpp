@@ -1,0 +1,2 @@
+// Loads fine, but has neither HideIcon nor UnHideIcon.
+extern "C" int NestoraSomethingElse() { return 1; }

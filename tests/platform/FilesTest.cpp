@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/DeviceRoot.h"
+#include "platform/Files.h"
+#include "tests/support/TestDevice.h"
+
+namespace nestora {
+namespace {
+
+using test::TestDevice;
+
+mode_t modeOf(const std::string& hostPath) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(hostPath.c_str(), &st), 0) << hostPath;
+    return st.st_mode & 07777;
+}
+
+TEST(PlatformDeviceRoot, MapsDevicePathsIntoTheRoot) {
+    TestDevice device;
+    EXPECT_EQ(platform::hostPath("/Applications/A.app"), device.root() + "/Applications/A.app");
+    // A relative path names something relative to the working directory.
+    EXPECT_EQ(platform::hostPath("icon.png"), "icon.png");
+    ::unsetenv("NESTORA_DEVICE_ROOT");
+    EXPECT_EQ(platform::deviceRoot(), "/");
+    EXPECT_EQ(platform::hostPath("/Applications"), "/Applications");
+    ::setenv("NESTORA_DEVICE_ROOT", device.root().c_str(), 1);
+}
+
+TEST(PlatformFiles, ListsFolderInTheOrderOfTheSystemAndReportsUnreadableOnes) {
+    TestDevice device;
+    device.writeFile("/d/b", "");
+    device.writeFile("/d/a", "");
+    device.makeFolder("/d/c");
+    auto names = files::listFolder("/d");
+    ASSERT_TRUE(names);
+    std::vector<std::string> sorted = *names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_FALSE(files::listFolder("/missing"));
+    EXPECT_FALSE(files::listFolder("/d/a"));
+}
+
+TEST(PlatformFiles, ExistsSeesDanglingLinksAndCreateFolderMakesNoParents) {
+    TestDevice device;
+    ASSERT_EQ(::symlink("/nowhere", device.host("/dangling").c_str()), 0);
+    EXPECT_TRUE(files::exists("/dangling"));
+    EXPECT_FALSE(files::exists("/absent"));
+    EXPECT_FALSE(files::createFolder("/x/y"));
+    EXPECT_TRUE(files::createFolder("/x"));
+    EXPECT_FALSE(files::createFolder("/x"));
+    EXPECT_TRUE(files::isDirectory("/x"));
+}
+
+TEST(PlatformFiles, CopyKeepsModeAndNeverOverwritesOrFollowsALink) {
+    TestDevice device;
+    device.writeFile("/src", "launcher bytes");
+    ASSERT_EQ(::chmod(device.host("/src").c_str(), 0751), 0);
+    EXPECT_TRUE(files::copyFile("/src", "/dst"));
+    EXPECT_EQ(device.readFile("/dst"), "launcher bytes");
+    EXPECT_EQ(modeOf(device.host("/dst")), 0751u);
+
+    EXPECT_FALSE(files::copyFile("/src", "/dst")) << "an existing destination is a failure";
+    device.writeFile("/victim", "keep");
+    ASSERT_EQ(::symlink(device.host("/victim").c_str(), device.host("/link").c_str()), 0);
+    EXPECT_FALSE(files::copyFile("/src", "/link"));
+    EXPECT_EQ(device.readFile("/victim"), "keep");
+    EXPECT_FALSE(files::copyFile("/missing", "/other"));
+    EXPECT_FALSE(device.exists("/other"));
+}
+
+TEST(PlatformFiles, SetModeAndCreateEmptyFileRefuseLinks) {
+    TestDevice device;
+    device.writeFile("/victim", "keep");
+    ASSERT_EQ(::chmod(device.host("/victim").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(device.host("/victim").c_str(), device.host("/link").c_str()), 0);
+    EXPECT_FALSE(files::setMode("/link", 0777));
+    EXPECT_EQ(modeOf(device.host("/victim")), 0600u);
+    EXPECT_FALSE(files::createEmptyFile("/link"));
+    EXPECT_EQ(device.readFile("/victim"), "keep");
+
+    EXPECT_TRUE(files::createEmptyFile("/empty"));
+    EXPECT_EQ(device.readFile("/empty"), "");
+    EXPECT_FALSE(files::createEmptyFile("/empty"));
+    EXPECT_TRUE(files::setMode("/empty", 0755));
+    EXPECT_EQ(modeOf(device.host("/empty")), 0755u);
+}
+
+TEST(PlatformFiles, SetOwnerByNames) {
+    TestDevice device;
+    device.writeFile("/f", "");
+    EXPECT_FALSE(files::setOwner("/f", "no-such-user-nestora", "root"));
+    if (::geteuid() != 0) GTEST_SKIP() << "changing owners needs root";
+    EXPECT_TRUE(files::setOwner("/f", "nobody", "nogroup") || files::setOwner("/f", "nobody", "nobody"));
+    struct stat st {};
+    ASSERT_EQ(::stat(device.host("/f").c_str(), &st), 0);
+    EXPECT_NE(st.st_uid, 0u);
+}
+
+TEST(PlatformFiles, AtomicWriteReplacesTheFileAndALinkWithoutFollowingIt) {
+    TestDevice device;
+    device.writeFile("/f", "old");
+    ASSERT_EQ(::chmod(device.host("/f").c_str(), 0640), 0);
+    EXPECT_TRUE(files::writeFileAtomically("/f", "new"));
+    EXPECT_EQ(device.readFile("/f"), "new");
+    EXPECT_EQ(modeOf(device.host("/f")), 0640u) << "a rewritten file keeps its mode";
+
+    device.writeFile("/victim", "keep");
+    ASSERT_EQ(::symlink(device.host("/victim").c_str(), device.host("/link").c_str()), 0);
+    EXPECT_TRUE(files::writeFileAtomically("/link", "mine"));
+    EXPECT_EQ(device.readFile("/victim"), "keep");
+    EXPECT_EQ(device.readFile("/link"), "mine");
+    struct stat st {};
+    ASSERT_EQ(::lstat(device.host("/link").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+
+    EXPECT_FALSE(files::writeFileAtomically("/no/such/folder/f", "x"));
+    auto names = files::listFolder("/");
+    ASSERT_TRUE(names);
+    for (const auto& name : *names) EXPECT_EQ(name.find(".f."), std::string::npos) << "temporary file left: " << name;
+}
+
+TEST(PlatformFiles, RecursiveRemovalNeverFollowsLinks) {
+    TestDevice device;
+    device.writeFile("/outside/precious", "keep");
+    device.writeFile("/tree/a/b/file", "x");
+    device.makeFolder("/tree/empty");
+    ASSERT_EQ(::symlink(device.host("/outside").c_str(), device.host("/tree/a/dirlink").c_str()), 0);
+    ASSERT_EQ(::symlink(device.host("/outside/precious").c_str(), device.host("/tree/filelink").c_str()), 0);
+    EXPECT_TRUE(files::removeRecursively("/tree"));
+    EXPECT_FALSE(device.exists("/tree"));
+    EXPECT_EQ(device.readFile("/outside/precious"), "keep");
+
+    // The path itself a link to a folder: the link goes, the folder stays.
+    ASSERT_EQ(::symlink(device.host("/outside").c_str(), device.host("/toplink").c_str()), 0);
+    EXPECT_TRUE(files::removeRecursively("/toplink"));
+    EXPECT_FALSE(device.exists("/toplink"));
+    EXPECT_EQ(device.readFile("/outside/precious"), "keep");
+
+    EXPECT_TRUE(files::removeRecursively("/never-there"));
+    EXPECT_TRUE(files::removeRecursively("/outside/precious"));
+    EXPECT_FALSE(device.exists("/outside/precious"));
+}
+
+TEST(PlatformFiles, ReadFileHonoursTheLimit) {
+    TestDevice device;
+    device.writeFile("/f", "12345");
+    EXPECT_EQ(files::readFile("/f"), "12345");
+    EXPECT_EQ(files::readFile("/f", 5), "12345");
+    EXPECT_FALSE(files::readFile("/f", 4));
+    device.makeFolder("/d");
+    EXPECT_FALSE(files::readFile("/d"));
+    EXPECT_FALSE(files::readFile("/missing"));
+}
+
+}  // namespace
+}  // namespace nestora

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Plist.h"
+#include "platform/PlistGuard.h"
+
+namespace nestora {
+namespace {
+
+void appendBigEndian(std::string& out, std::uint64_t value, std::size_t width) {
+    for (std::size_t i = width; i-- > 0;) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// Assembles a binary property list from encoded objects.
+std::string binaryPlist(const std::vector<std::string>& objects, std::size_t refSize, std::uint64_t top = 0,
+                        std::size_t offsetSize = 4) {
+    std::string out = "bplist00";
+    std::vector<std::uint64_t> offsets;
+    for (const auto& object : objects) {
+        offsets.push_back(out.size());
+        out += object;
+    }
+    const std::uint64_t tableStart = out.size();
+    for (auto offset : offsets) appendBigEndian(out, offset, offsetSize);
+    out.append(6, '\0');
+    out.push_back(static_cast<char>(offsetSize));
+    out.push_back(static_cast<char>(refSize));
+    appendBigEndian(out, objects.size(), 8);
+    appendBigEndian(out, top, 8);
+    appendBigEndian(out, tableStart, 8);
+    return out;
+}
+
+std::string arrayOf(const std::vector<std::uint64_t>& refs, std::size_t refSize) {
+    std::string object;
+    if (refs.size() < 15) {
+        object.push_back(static_cast<char>(0xA0 | refs.size()));
+    } else {
+        object.push_back(static_cast<char>(0xAF));
+        object.push_back(static_cast<char>(0x11));
+        appendBigEndian(object, refs.size(), 2);
+    }
+    for (auto ref : refs) appendBigEndian(object, ref, refSize);
+    return object;
+}
+
+// Object i is an array holding object i + 1; the last is empty.
+std::string nestedBinaryArrays(std::size_t depth) {
+    const std::size_t refSize = depth > 0xFFFF ? 3 : 2;
+    std::vector<std::string> objects;
+    for (std::size_t i = 0; i + 1 < depth; ++i) objects.push_back(arrayOf({i + 1}, refSize));
+    objects.push_back(arrayOf({}, refSize));
+    return binaryPlist(objects, refSize, 0, 4);
+}
+
+std::string nestedXmlArrays(std::size_t depth) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
+    for (std::size_t i = 0; i < depth; ++i) xml += "<array>";
+    for (std::size_t i = 0; i < depth; ++i) xml += "</array>";
+    return xml + "\n</plist>\n";
+}
+
+TEST(PlatformPlistGuard, RefusesTheDeepBinaryThatOverflowsLibplist) {
+    const std::string bytes = nestedBinaryArrays(100000);
+    ASSERT_LT(bytes.size(), plist::kMaxInputBytes);
+    EXPECT_FALSE(plist::parse(bytes));
+}
+
+TEST(PlatformPlistGuard, AcceptsNestingUpToTheLimitAndRefusesOneMore) {
+    EXPECT_TRUE(plist::parse(nestedBinaryArrays(plist::kMaxDepth)));
+    EXPECT_FALSE(plist::parse(nestedBinaryArrays(plist::kMaxDepth + 1)));
+    EXPECT_TRUE(plist::parse(nestedXmlArrays(plist::kMaxDepth)));
+    EXPECT_FALSE(plist::parse(nestedXmlArrays(plist::kMaxDepth + 1)));
+}
+
+TEST(PlatformPlistGuard, RefusesDeepXmlThatCrashesWhenFreed) {
+    EXPECT_FALSE(plist::parse(nestedXmlArrays(100000)));
+    // Closing tags inside a comment must not hide the real depth.
+    std::string xml = "<plist version=\"1.0\">";
+    for (int i = 0; i < 400; ++i) xml += "<array>";
+    xml += "<!--";
+    for (int i = 0; i < 400; ++i) xml += "</array>";
+    xml += "-->";
+    for (int i = 0; i < 400; ++i) xml += "<array>";
+    EXPECT_FALSE(plist::xmlWithinLimits(xml, plist::kMaxDepth));
+}
+
+TEST(PlatformPlistGuard, RefusesCyclesAndReferencesOutOfBounds) {
+    // An array holding itself.
+    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({arrayOf({0}, 1)}, 1), plist::kMaxDepth));
+    // A two-object cycle below the top.
+    EXPECT_FALSE(plist::binaryWithinLimits(
+        binaryPlist({arrayOf({1}, 1), arrayOf({2}, 1), arrayOf({1}, 1)}, 1), plist::kMaxDepth));
+    // A reference past the last object.
+    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({arrayOf({5}, 1)}, 1), plist::kMaxDepth));
+    // A top object that does not exist.
+    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({arrayOf({}, 1)}, 1, 3), plist::kMaxDepth));
+    // An array claiming more references than the file holds.
+    std::string lying = arrayOf({}, 1);
+    lying[0] = static_cast<char>(0xAE);
+    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({lying}, 1), plist::kMaxDepth));
+    // A trailer whose offset table runs past the end.
+    std::string bytes = binaryPlist({arrayOf({}, 1)}, 1);
+    bytes[bytes.size() - 1] = static_cast<char>(0x7F);
+    EXPECT_FALSE(plist::binaryWithinLimits(bytes, plist::kMaxDepth));
+    EXPECT_FALSE(plist::parse(bytes));
+    EXPECT_FALSE(plist::binaryWithinLimits("bplist00", plist::kMaxDepth));
+}
+
+std::string doublingLevels(std::uint64_t levels) {
+    // Each level holds the next one twice: 2^levels paths, levels + 1 objects.
+    std::vector<std::string> objects;
+    for (std::uint64_t i = 0; i < levels; ++i) objects.push_back(arrayOf({i + 1, i + 1}, 1));
+    objects.push_back(arrayOf({}, 1));
+    return binaryPlist(objects, 1);
+}
+
+TEST(PlatformPlistGuard, SharedObjectsCountOncePerReference) {
+    // libplist would build 2^60 copies; the guard refuses without walking them.
+    EXPECT_FALSE(plist::parse(doublingLevels(60)));
+    // Modest sharing is fine, and libplist expands it into a tree.
+    auto value = plist::parse(doublingLevels(8));
+    ASSERT_TRUE(value);
+    const plist::Value* node = &*value;
+    for (int level = 0; level < 8; ++level) {
+        ASSERT_TRUE(node->array());
+        ASSERT_EQ(node->array()->size(), 2u);
+        node = &node->array()->at(1);
+    }
+    EXPECT_TRUE(node->array() && node->array()->empty());
+}
+
+TEST(PlatformPlistGuard, RefusesOversizedInput) {
+    std::string xml = "<plist version=\"1.0\"><string>";
+    xml.append(plist::kMaxInputBytes, 'a');
+    xml += "</string></plist>";
+    EXPECT_FALSE(plist::parse(xml));
+}
+
+}  // namespace
+}  // namespace nestora
+
+namespace nestora {
+namespace {
+
+TEST(PlatformPlistGuardKeys, RefusesDictionaryKeysThatAreNotStrings) {
+    // {1: 1}: libplist would abort on the integer key.
+    const std::string integer = "\x10\x01";
+    const std::string dict = std::string("\xD1\x01\x01", 3);
+    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({dict, integer}, 1), plist::kMaxDepth));
+    EXPECT_FALSE(plist::parse(binaryPlist({dict, integer}, 1)));
+    const std::string nulKey = std::string("\x52k\0", 3);
+    EXPECT_FALSE(plist::parse(binaryPlist({std::string("\xD1\x01\x02", 3), nulKey, integer}, 1)));
+    const std::string key = "\x51k";
+    const std::string good = std::string("\xD1\x01\x02", 3);
+    EXPECT_TRUE(plist::parse(binaryPlist({good, key, integer}, 1)));
+}
+
+}  // namespace
+}  // namespace nestora
