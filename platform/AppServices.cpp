@@ -45,17 +45,20 @@ struct DeviceAppServices::State {
 
     void addBundle(const std::string& parent, const std::string& name) {
         std::string folder = parent + "/" + name;
-        auto info = plist::readFile(folder + "/Info.plist");
-        if (!info) return;
-        auto identifier = info->stringForKey("CFBundleIdentifier");
+        auto keys = plist::readDictionaryKeys(folder + "/Info.plist", {"CFBundleIdentifier", "CFBundleExecutable",
+                                                                       "CFBundleDisplayName", "CFBundleName",
+                                                                       "UIRoleDisplayNames"});
+        if (!keys) return;
+        const plist::Value info(std::move(*keys));
+        auto identifier = info.stringForKey("CFBundleIdentifier");
         if (!identifier || index.bundles.contains(*identifier)) return;
         Bundle bundle;
         bundle.folder = std::move(folder);
         bundle.parent = parent;
-        bundle.executable = info->stringForKey("CFBundleExecutable").value_or("");
-        bundle.name = info->stringForKey("CFBundleDisplayName");
-        if (!bundle.name) bundle.name = info->stringForKey("CFBundleName");
-        if (const plist::Value* roles = info->find("UIRoleDisplayNames"); roles && roles->dictionary()) {
+        bundle.executable = info.stringForKey("CFBundleExecutable").value_or("");
+        bundle.name = info.stringForKey("CFBundleDisplayName");
+        if (!bundle.name) bundle.name = info.stringForKey("CFBundleName");
+        if (const plist::Value* roles = info.find("UIRoleDisplayNames"); roles && roles->dictionary()) {
             for (const auto& [role, roleName] : *roles->dictionary()) {
                 if (roleName.string()) bundle.roleNames.emplace(role, *roleName.string());
             }
@@ -78,10 +81,7 @@ struct DeviceAppServices::State {
         addWatch(kSystemApplications);
         addWatch(kUserApplications);
         for (const auto& name : files::listFolder(kSystemApplications).value_or(std::vector<std::string>{})) {
-            if (!endsWith(name, ".app")) continue;
-            // Category bundles are renamed in place; watch them for a new Info.plist.
-            addWatch(std::string(kSystemApplications) + "/" + name);
-            addBundle(std::string(kSystemApplications), name);
+            if (endsWith(name, ".app")) addBundle(std::string(kSystemApplications), name);
         }
         for (const auto& container : files::listFolder(kUserApplications).value_or(std::vector<std::string>{})) {
             const std::string containerPath = std::string(kUserApplications) + "/" + container;

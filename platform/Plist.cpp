@@ -250,12 +250,14 @@ Node toNode(const Value& value) {
 
 }  // namespace
 
-std::optional<Value> parse(std::string_view bytes) {
-    if (bytes.empty()) return Value(Dictionary{});
-    if (bytes.size() > kMaxInputBytes) return std::nullopt;
+namespace {
+
+// libplist's tree for guarded input; null for anything refused or malformed.
+Node parseNode(std::string_view bytes) {
+    if (bytes.size() > kMaxInputBytes) return nullptr;
     const bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size())) != 0;
     if (binary ? !binaryWithinLimits(bytes, kMaxDepth) : !xmlWithinLimits(bytes, kMaxDepth)) {
-        return std::nullopt;
+        return nullptr;
     }
     plist_t raw = nullptr;
     if (binary) {
@@ -263,9 +265,33 @@ std::optional<Value> parse(std::string_view bytes) {
     } else {
         plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
     }
-    if (raw == nullptr) return std::nullopt;
-    Node node(raw);
+    return Node(raw);
+}
+
+}  // namespace
+
+std::optional<Value> parse(std::string_view bytes) {
+    if (bytes.empty()) return Value(Dictionary{});
+    Node node = parseNode(bytes);
+    if (!node) return std::nullopt;
     return fromNode(node.get());
+}
+
+std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys) {
+    auto bytes = files::readFile(devicePath, kMaxInputBytes);
+    if (!bytes) return std::nullopt;
+    if (bytes->empty()) return Dictionary{};
+    Node node = parseNode(*bytes);
+    if (!node || plist_get_node_type(node.get()) != PLIST_DICT) return std::nullopt;
+    Dictionary result;
+    for (std::string_view key : keys) {
+        plist_t item = plist_dict_get_item(node.get(), std::string(key).c_str());
+        if (item == nullptr) continue;
+        auto value = fromNode(item);
+        if (!value) return std::nullopt;
+        result.insert_or_assign(std::string(key), std::move(*value));
+    }
+    return result;
 }
 
 std::optional<Value> readFile(std::string_view devicePath) {

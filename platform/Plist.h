@@ -5,6 +5,7 @@
 // never see a libplist node or have to free anything.
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -96,6 +97,10 @@ std::optional<Value> readFile(std::string_view devicePath);
 
 // Reads a file that must hold a dictionary; none otherwise.
 std::optional<Dictionary> readDictionary(std::string_view devicePath);
+
+// As readDictionary, but converts only the named top-level keys (absent ones
+// are simply missing): scans that need a key or two of many files use this.
+std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys);
 
 // Serialisations. XML is the platform writer's layout (tab-indented, with the
 // XML declaration and DOCTYPE); binary is format "bplist00" (version 1.0).
