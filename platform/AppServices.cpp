@@ -81,7 +81,10 @@ struct DeviceAppServices::State {
         addWatch(kSystemApplications);
         addWatch(kUserApplications);
         for (const auto& name : files::listFolder(kSystemApplications).value_or(std::vector<std::string>{})) {
-            if (endsWith(name, ".app")) addBundle(std::string(kSystemApplications), name);
+            if (!endsWith(name, ".app")) continue;
+            // Category bundles are renamed in place; watch them for a new Info.plist.
+            addWatch(std::string(kSystemApplications) + "/" + name);
+            addBundle(std::string(kSystemApplications), name);
         }
         for (const auto& container : files::listFolder(kUserApplications).value_or(std::vector<std::string>{})) {
             const std::string containerPath = std::string(kUserApplications) + "/" + container;
