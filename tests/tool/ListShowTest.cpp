@@ -1,0 +1,159 @@
+// --list and --show: column formats, (null) columns, byte cuts, which
+// preferences names count, and the items of a category.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "tests/tool/ToolHarness.h"
+
+namespace nestora::test {
+namespace {
+
+std::string listLine(const char* name, const char* path, const char* third) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%-17.17s %-35.35s %s\n", name, path, third);
+    return line;
+}
+
+TEST(ToolList, EmptyDeviceHasNoCategories) {
+    ToolDevice device;
+    EXPECT_EQ(device.tool({"-l"}).out, "No categories found.\n");
+    // Without the folders at all, too.
+    std::filesystem::remove_all(device.host("/var"));
+    EXPECT_EQ(device.tool({"--list"}).out, "No categories found.\n");
+}
+
+TEST(ToolList, CompleteCategoryShowsAllThreeColumns) {
+    ToolDevice device;
+    device.makeCategory("Category000", "Games");
+    EXPECT_EQ(device.tool({"-l"}).out,
+              "Games             /Applications/Category000.app       com.quarvek.nestora.Category000\n");
+}
+
+TEST(ToolList, MissingPartsPrintAsNull) {
+    ToolDevice device;
+    device.makeCategory("Category001", "No prefs", false);
+    EXPECT_EQ(device.tool({"-l"}).out,
+              listLine("No prefs", "/Applications/Category001.app", "(null)"));
+    std::filesystem::remove_all(device.host("/Applications/Category001.app"));
+    device.writeFile(ToolDevice::prefsFile("Category005"), "");
+    EXPECT_EQ(device.tool({"-l"}).out, listLine("(null)", "(null)", "com.quarvek.nestora.Category005"));
+}
+
+TEST(ToolList, NamesAreCutOrPaddedToSeventeenBytes) {
+    ToolDevice device;
+    device.makeCategory("Category000", "Twenty characters!!");
+    std::string out = device.tool({"-l"}).out;
+    EXPECT_EQ(out, "Twenty characters /Applications/Category000.app       com.quarvek.nestora.Category000\n");
+    // Bytes, not characters: a two-byte letter at byte 17 is cut in half.
+    device.makeCategory("Category000", "Sixteen letters \xc3\xa9!");
+    out = device.tool({"-l"}).out;
+    EXPECT_EQ(out.substr(0, 18), std::string("Sixteen letters \xc3 ", 18));
+}
+
+TEST(ToolList, OnlyFivePartPreferencesNamesCountAndRecentIsOne) {
+    ToolDevice device;
+    device.writeFile(std::string(kPrefsFolder) + "/com.quarvek.nestora.Category005.plist.bak", "");
+    device.writeFile(std::string(kPrefsFolder) + "/com.other.app.Category005.plist", "");
+    EXPECT_EQ(device.tool({"-l"}).out, "No categories found.\n");
+
+    device.writeFile(std::string(kPrefsFolder) + "/com.quarvek.nestora.Category005.old", "");
+    // The identifier counts, but its ".plist" file does not exist.
+    EXPECT_EQ(device.tool({"-l"}).out, listLine("(null)", "(null)", "(null)"));
+
+    std::filesystem::remove(device.host(std::string(kPrefsFolder) + "/com.quarvek.nestora.Category005.old"));
+    device.writeFile(ToolDevice::prefsFile("Recent"), "");
+    EXPECT_EQ(device.tool({"-l"}).out, listLine("(null)", "(null)", "com.quarvek.nestora.Recent"));
+    device.makeCategory("Recent", "Recent");
+    EXPECT_EQ(device.tool({"-l"}).out,
+              listLine("Recent", "/Applications/Recent.app", "com.quarvek.nestora.Recent"));
+}
+
+TEST(ToolList, BundlesAreRecognisedByTheirInfoPlistIdentifier) {
+    ToolDevice device;
+    device.makeApp("/Applications/MobileSafari.app", "com.apple.mobilesafari", "Safari");
+    device.makeApp("/Applications/Five.app", "com.quarvek.nestora.Category000.extra", "Five parts");
+    device.makeFolder("/Applications/NoInfo.app");
+    device.writeFile("/Applications/Broken.app/Info.plist", "<plist><dict><key>");
+    EXPECT_EQ(device.tool({"-l"}).out, "No categories found.\n");
+    // The identifier comes from the folder name, not from the Info.plist.
+    device.makeApp("/Applications/Games.app", "com.quarvek.nestora.Category042", "Games");
+    EXPECT_EQ(device.tool({"-l"}).out, listLine("Games", "/Applications/Games.app", "(null)"));
+}
+
+TEST(ToolList, PreferencesFilesComeFirstAndEachCategoryOnce) {
+    ToolDevice device;
+    for (int i = 0; i < 4; ++i) {
+        device.makeCategory("Category00" + std::to_string(i), "Both" + std::to_string(i));
+    }
+    for (int i = 4; i < 8; ++i) {
+        device.makeCategory("Category00" + std::to_string(i), "Bundle" + std::to_string(i), false);
+    }
+    std::vector<std::string> lines = linesOf(device.tool({"-l"}).out);
+    ASSERT_EQ(lines.size(), 8u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].starts_with("Both"), i < 4) << lines[i];
+    }
+}
+
+TEST(ToolShow, ListsItemsWithTheirAppNamesInStoredOrder) {
+    ToolDevice device;
+    device.makeApp("/Applications/MobileSafari.app", "com.apple.mobilesafari", "Safari", "MobileSafari");
+    device.makeApp("/var/mobile/Applications/ABC-123/Longer Than Seventeen.app", "com.example.long",
+                   "A name longer than seventeen", "Long");
+    device.makeCategory("Category000", "Web");
+    device.writePrefs("Category000",
+                      "{'items': ['com.example.long', 'com.apple.mobilesafari', 'com.gone.app', "
+                      "'com.apple.mobilesafari']}");
+    RunResult run = device.tool({"-s", "Category000"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out,
+              "A name longer tha com.example.long\n"
+              "Safari            com.apple.mobilesafari\n"
+              "(null)            com.gone.app\n"
+              "Safari            com.apple.mobilesafari\n");
+}
+
+TEST(ToolShow, EmptyMissingOrDamagedItems) {
+    ToolDevice device;
+    device.makeCategory("Category000", "Games");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+    device.writePrefs("Category000", "{'items': {'a': 'b'}}");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+    device.writePrefs("Category000", "{'items': []}");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+    device.writeFile(ToolDevice::prefsFile("Category000"), "<plist>broken");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+
+    // A bundle without preferences file cannot be shown; preferences without
+    // a bundle can.
+    device.makeCategory("Category001", "No prefs", false);
+    EXPECT_EQ(device.tool({"-s", "Category001"}).out, "ERROR: Category does not exist or is damaged.\n");
+    device.writePrefs("Category002", "{'items': ['com.gone.app']}");
+    EXPECT_EQ(device.tool({"-s", "Category002"}).out, "(null)            com.gone.app\n");
+}
+
+TEST(ToolShow, FiveHundredItemsAreAllNamed) {
+    ToolDevice device;
+    for (int i = 0; i < 50; ++i) {
+        device.makeApp("/Applications/App" + std::to_string(i) + ".app", "com.example.app" + std::to_string(i),
+                       "App " + std::to_string(i));
+    }
+    std::string items = "{'items': [";
+    for (int i = 0; i < 500; ++i) {
+        items += "'com.example.app" + std::to_string(i % 50) + "',";
+    }
+    items += "]}";
+    device.makeCategory("Category000", "Many");
+    device.writePrefs("Category000", items);
+    RunResult run = device.tool({"-s", "Category000"});
+    std::vector<std::string> lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 500u);
+    EXPECT_EQ(lines[499], "App 49            com.example.app49");
+}
+
+}  // namespace
+}  // namespace nestora::test

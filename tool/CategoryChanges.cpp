@@ -1,0 +1,79 @@
+#include "tool/CategoryChanges.h"
+
+#include <string>
+
+#include "common/CategoryNaming.h"
+#include "common/IconHiding.h"
+#include "platform/PrivilegedFiles.h"
+#include "tool/CategoryPreferencesFile.h"
+#include "tool/CategoryStore.h"
+
+namespace nestora::tool {
+
+namespace {
+
+constexpr std::string_view kIconName = "icon.png";
+constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
+
+void printText(std::FILE* out, const char* format, std::string_view text) {
+    std::fprintf(out, format, std::string(text).c_str());
+}
+
+}  // namespace
+
+bool deleteCategory(const ToolContext& context, std::string_view identifier) {
+    if (categoryPrefsExist(identifier)) {
+        unhideCategoryItems(context, identifier);
+    }
+    return removeCategoryFiles(context.out, identifier);
+}
+
+bool unhideCategoryItems(const ToolContext& context, std::string_view identifier) {
+    if (context.appServices != nullptr) {
+        for (const std::string& item : readCategoryItems(identifier)) {
+            setIconHidden(*context.appServices, item, false);
+        }
+    }
+    if (!removeCategoryItems(identifier)) {
+        printText(context.out, "ERROR: Unable to save preferences for %s\n", identifier);
+        return false;
+    }
+    return true;
+}
+
+bool hasPngSignature(std::string_view bytes) { return bytes.starts_with(kPngSignature); }
+
+bool setCategoryIcon(const ToolContext& context, std::string_view identifier, std::string_view sourcePath) {
+    const privileged::InvokerRead source = privileged::readFileAsInvoker(sourcePath, kMaxIconBytes);
+    if (!source.bytes) {
+        printText(context.out, "ERROR: Unable to read icon file: %s\n", sourcePath);
+        return false;
+    }
+    if (!hasPngSignature(*source.bytes)) {
+        printText(context.out, "ERROR: Icon file is not a PNG image: %s\n", sourcePath);
+        return false;
+    }
+    const std::string bundlePath = bundlePathForIdentifier(identifier);
+    const std::string iconPath = bundlePath + "/" + std::string(kIconName);
+    auto folder = privileged::openFolder(bundlePath);
+    if (!folder) {
+        printText(context.out, "ERROR: Unable to write file: %s\n", iconPath);
+        return false;
+    }
+    privileged::ReplaceOptions options;
+    options.mode = 0644;
+    switch (privileged::replaceFileAt(*folder, kIconName, *source.bytes, options)) {
+        case privileged::ReplaceResult::Replaced:
+            return true;
+        case privileged::ReplaceResult::RenameFailed:
+            printText(context.out, "ERROR: Unable to remove %s\n", iconPath);
+            return false;
+        case privileged::ReplaceResult::WriteFailed:
+        case privileged::ReplaceResult::AlreadyExists:
+            break;
+    }
+    printText(context.out, "ERROR: Unable to write file: %s\n", iconPath);
+    return false;
+}
+
+}  // namespace nestora::tool

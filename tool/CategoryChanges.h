@@ -1,0 +1,33 @@
+#pragma once
+
+// The changing operations on one existing category: delete (giving its apps
+// back to the home screen), and set icon. Rename is renameCategory in
+// CategoryStore.h.
+
+#include <cstddef>
+#include <string_view>
+
+#include "tool/ToolContext.h"
+
+namespace nestora::tool {
+
+// Icons are small images; anything larger is refused before it is read.
+inline constexpr std::size_t kMaxIconBytes = 16 * 1024 * 1024;
+
+// deleteCategory (--delete): un-hides the items when the category has a
+// preferences file, then removes the bundle and the preferences file.
+bool deleteCategory(const ToolContext& context, std::string_view identifier);
+
+// unhideCategoryItems: un-hides every item in list order, then removes
+// "items" from the category's preferences file.
+bool unhideCategoryItems(const ToolContext& context, std::string_view identifier);
+
+// True when the bytes start with the 8-byte PNG signature.
+bool hasPngSignature(std::string_view bytes);
+
+// setCategoryIcon (--icon): the source is read with the invoking user's
+// rights and must be a PNG image; it replaces icon.png through a temporary
+// file, so any failure leaves the current icon as it was.
+bool setCategoryIcon(const ToolContext& context, std::string_view identifier, std::string_view sourcePath);
+
+}  // namespace nestora::tool

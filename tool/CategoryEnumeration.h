@@ -1,0 +1,42 @@
+#pragma once
+
+// Finding categories (bundles in /Applications, preferences files in the
+// preferences folder) and the two read-only commands --list and --show.
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tool/ToolContext.h"
+
+namespace nestora::tool {
+
+struct CategoryBundle {
+    std::string path;                        // "/Applications/<name>.app"
+    std::optional<std::string> displayName;  // CFBundleDisplayName when it is a string
+};
+
+// scanCategoryBundles: the ".app" entries of /Applications whose Info.plist
+// has a CFBundleIdentifier "com.quarvek.nestora.<one part>", in listing
+// order. The display name read on the way is kept for --list.
+std::vector<CategoryBundle> scanCategoryBundles();
+
+// scanCategoryPrefs: identifiers of the entries of the preferences folder
+// named "com.quarvek.nestora.<one part>.<extension>", in listing order.
+std::vector<std::string> scanCategoryPrefs();
+
+// collectCategoryIdentifiers: the preferences first, then bundles without one.
+std::vector<std::string> collectCategoryIdentifiers();
+std::vector<std::string> collectCategoryIdentifiers(const std::vector<std::string>& prefs,
+                                                    const std::vector<CategoryBundle>& bundles);
+
+// printCategoryList (--list).
+void printCategoryList(std::FILE* out);
+
+// showCategory (--show): false when the category has no preferences file.
+bool showCategory(const ToolContext& context, std::string_view identifier);
+
+}  // namespace nestora::tool

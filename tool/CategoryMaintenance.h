@@ -1,0 +1,30 @@
+#pragma once
+
+// Repair (recreate a missing bundle or preferences file) and upgrade (convert
+// the legacy format and refresh the launcher files), each for one category
+// or for all of them.
+
+#include <cstdio>
+#include <string_view>
+
+namespace nestora::tool {
+
+// repairCategory (--repair).
+void repairCategory(std::FILE* out, std::string_view identifier);
+
+// repairEveryCategory (--repairall): every identifier of
+// collectCategoryIdentifiers, in order.
+void repairEveryCategory(std::FILE* out);
+
+// upgradeCategory (--upgrade): true when every launcher file was replaced.
+bool upgradeCategory(std::FILE* out, std::string_view identifier);
+
+// upgradeEveryCategory (--upgradeall): every category with a preferences file.
+void upgradeEveryCategory(std::FILE* out);
+
+// convertLegacyCategory: writes the preferences file from the legacy files
+// when it does not exist, then removes the legacy files. When the file cannot
+// be written the legacy files stay (they hold the only copy) and it fails.
+bool convertLegacyCategory(std::FILE* out, std::string_view identifier);
+
+}  // namespace nestora::tool

@@ -1,0 +1,21 @@
+#pragma once
+
+// A category operand on the command line ("Category007") becomes the
+// category bundle identifier "com.quarvek.nestora.Category007". The operand
+// is put into paths by a root process, so only a plain directory name is
+// accepted: one path component, no dot, no control characters.
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nestora::tool {
+
+bool isValidCategoryOperand(std::string_view operand);
+
+// The identifier for a valid operand. For anything else prints
+// "ERROR: Invalid category name: <operand>" and returns none.
+std::optional<std::string> identifierForCategoryOperand(std::FILE* out, std::string_view operand);
+
+}  // namespace nestora::tool

@@ -1,0 +1,105 @@
+#include "tool/CategoryPreferencesFile.h"
+
+#include "common/CategoryNaming.h"
+
+namespace nestora::tool {
+
+namespace {
+
+std::optional<privileged::FileDescriptor> openPreferencesFolder() {
+    return privileged::openFolder(kCategoryPreferencesFolder);
+}
+
+std::optional<privileged::FileContents> readPreferencesFile(const privileged::FileDescriptor& folder,
+                                                            std::string_view identifier) {
+    return privileged::readFileAt(folder, preferencesFileName(identifier), plist::kMaxInputBytes);
+}
+
+}  // namespace
+
+std::string preferencesFileName(std::string_view identifier) {
+    std::string name(identifier);
+    name.append(".plist");
+    return name;
+}
+
+std::vector<std::string> readCategoryItems(std::string_view identifier) {
+    std::vector<std::string> items;
+    auto folder = openPreferencesFolder();
+    if (!folder) {
+        return items;
+    }
+    auto file = readPreferencesFile(*folder, identifier);
+    if (!file) {
+        return items;
+    }
+    auto value = plist::parse(file->bytes);
+    const plist::Value* list = value ? value->find("items") : nullptr;
+    if (list == nullptr || !list->isArray()) {
+        return items;
+    }
+    for (const plist::Value& element : *list->array()) {
+        if (const std::string* text = element.string()) {
+            items.push_back(*text);
+        }
+    }
+    return items;
+}
+
+bool removeCategoryItems(std::string_view identifier) {
+    auto folder = openPreferencesFolder();
+    if (!folder) {
+        return false;
+    }
+    const std::string name = preferencesFileName(identifier);
+    if (privileged::entryKind(*folder, name) == privileged::EntryKind::Missing) {
+        return true;
+    }
+    auto file = readPreferencesFile(*folder, identifier);
+    if (!file) {
+        return false;
+    }
+    auto value = plist::parse(file->bytes);
+    plist::Dictionary* dictionary = value ? value->dictionary() : nullptr;
+    if (dictionary == nullptr || dictionary->erase("items") == 0) {
+        return true;  // nothing stored under "items"
+    }
+    privileged::ReplaceOptions options;
+    options.mode = file->mode & 0777;
+    options.owner = file->owner;
+    return privileged::replaceFileAt(*folder, name, plist::toBinary(*value), options) ==
+           privileged::ReplaceResult::Replaced;
+}
+
+bool createEmptyPreferencesFile(std::string_view identifier) {
+    auto folder = openPreferencesFolder();
+    return folder && privileged::createEmptyFileAt(*folder, preferencesFileName(identifier), 0644);
+}
+
+privileged::ReplaceResult writeNewPreferencesFile(std::string_view identifier, const plist::Dictionary& contents,
+                                                  const std::optional<privileged::FileOwner>& owner) {
+    auto folder = openPreferencesFolder();
+    if (!folder) {
+        return privileged::ReplaceResult::WriteFailed;
+    }
+    privileged::ReplaceOptions options;
+    options.mode = 0644;
+    options.owner = owner;
+    options.onlyIfAbsent = true;
+    return privileged::replaceFileAt(*folder, preferencesFileName(identifier), plist::toBinary(plist::Value(contents)),
+                                     options);
+}
+
+RemoveOutcome removePreferencesFile(std::string_view identifier) {
+    auto folder = openPreferencesFolder();
+    if (!folder) {
+        return categoryPrefsExist(identifier) ? RemoveOutcome::Failed : RemoveOutcome::Missing;
+    }
+    const std::string name = preferencesFileName(identifier);
+    if (privileged::entryKind(*folder, name) == privileged::EntryKind::Missing) {
+        return RemoveOutcome::Missing;
+    }
+    return privileged::removeTreeAt(*folder, name) ? RemoveOutcome::Removed : RemoveOutcome::Failed;
+}
+
+}  // namespace nestora::tool

@@ -1,0 +1,46 @@
+#pragma once
+
+// A category's preferences file as the tool, running as root, touches it.
+// The file lives in the mobile user's own preferences folder, where the user
+// can plant links and swap files, so every access here goes through the
+// descriptor-based helpers: nothing is read or written through a link, new
+// files are created exclusively and owner changes are made on the open file.
+// (The application uses the ordinary preferences interface on the same files.)
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Plist.h"
+#include "platform/PrivilegedFiles.h"
+
+namespace nestora::tool {
+
+// "<identifier>.plist"
+std::string preferencesFileName(std::string_view identifier);
+
+// The category's "items": the string elements of the array, in order. Empty
+// when the file, the key or an array is missing, or the file is a link.
+std::vector<std::string> readCategoryItems(std::string_view identifier);
+
+// Removes "items" and saves the file (same owner and mode). True when saved
+// or when there was nothing to remove.
+bool removeCategoryItems(std::string_view identifier);
+
+// A zero-byte file; false when anything is at its name.
+bool createEmptyPreferencesFile(std::string_view identifier);
+
+// Writes a new preferences file (binary property list) through a temporary
+// file renamed into place, owned by `owner` when given, never replacing a
+// file that appeared meanwhile.
+privileged::ReplaceResult writeNewPreferencesFile(std::string_view identifier, const plist::Dictionary& contents,
+                                                  const std::optional<privileged::FileOwner>& owner);
+
+enum class RemoveOutcome { Removed, Missing, Failed };
+
+// Removes whatever is at the file's name (a folder with its contents, a link
+// as a link).
+RemoveOutcome removePreferencesFile(std::string_view identifier);
+
+}  // namespace nestora::tool

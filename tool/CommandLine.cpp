@@ -1,0 +1,161 @@
+#include "tool/CommandLine.h"
+
+#include <getopt.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/CategoryNaming.h"
+#include "tool/CategoryChanges.h"
+#include "tool/CategoryEnumeration.h"
+#include "tool/CategoryMaintenance.h"
+#include "tool/CategoryOperand.h"
+#include "tool/CategoryStore.h"
+#include "tool/TextArguments.h"
+
+namespace nestora::tool {
+
+namespace {
+
+constexpr const char* kShortOptions = "ls:c:d:i:n:r:u:h";
+
+constexpr option kLongOptions[] = {
+    {"list", no_argument, nullptr, 'l'},
+    {"show", required_argument, nullptr, 's'},
+    {"create", required_argument, nullptr, 'c'},
+    {"delete", required_argument, nullptr, 'd'},
+    {"icon", required_argument, nullptr, 'i'},
+    {"name", required_argument, nullptr, 'n'},
+    {"repair", required_argument, nullptr, 'r'},
+    {"repairall", no_argument, nullptr, 0},
+    {"upgrade", required_argument, nullptr, 'u'},
+    {"upgradeall", no_argument, nullptr, 0},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// What -i and -n leave to be done after all options.
+struct PendingChange {
+    std::optional<std::string> iconPath;
+    std::optional<std::string> displayName;
+};
+
+void applyPendingChange(const ToolContext& context, const PendingChange& pending, int argc, char** argv) {
+    if (!pending.iconPath && !pending.displayName) {
+        return;
+    }
+    if (optind >= argc) {
+        std::fputs("ERROR: Must specify directory name of category to change.\n", context.out);
+        return;
+    }
+    auto identifier = identifierForCategoryOperand(context.out, argv[optind]);
+    if (!identifier) {
+        return;
+    }
+    if (!categoryBundleExists(*identifier)) {
+        std::fputs("ERROR: Category does not exist or application directory is missing.\n", context.out);
+        return;
+    }
+    if (pending.iconPath) {
+        setCategoryIcon(context, *identifier, *pending.iconPath);  // an icon wins over a name
+    } else {
+        renameCategory(context.out, *identifier, *pending.displayName);
+    }
+}
+
+// Runs an operation that takes a category operand, unless the operand is no
+// plain category name.
+template <typename Operation>
+void withCategory(const ToolContext& context, const char* operand, Operation operation) {
+    if (auto identifier = identifierForCategoryOperand(context.out, operand)) {
+        operation(*identifier);
+    }
+}
+
+}  // namespace
+
+void printUsage(std::FILE* out) {
+    std::fputs(
+        "Usage: NestoraTool <flag> [extra params]\n"
+        "\n"
+        "  -l, --list                      List categories\n"
+        "  -s, --show <category>           List items in <category>\n"
+        "  -c, --create <name>             Create new category named <name>\n"
+        "  -d, --delete <category>         Delete category with app. directory\n"
+        "                                    named <category>\n"
+        "  -i, --icon <file> <category>    Use copy of <file> as icon for <category>\n"
+        "  -n, --name <name> <category>    Rename <category> to <name>\n"
+        "  -r, --repair <category>         Repair <category> by making sure all required\n"
+        "                                    files exist, permissions are set, and format\n"
+        "                                    matches latest version of Nestora\n"
+        "      --repairall                 Repair all categories\n"
+        "  -u, --upgrade <category>        Upgrade <category> to latest version of Nestora\n"
+        "                                    software and format\n"
+        "      --upgradeall                Upgrade all categories\n",
+        out);
+}
+
+int runTool(int argc, char** argv, const ToolContext& context) {
+    if (argc <= 1) {
+        printUsage(context.out);
+        return 0;
+    }
+    PendingChange pending;
+    optind = 0;  // a full reset of the parser, so a second run in one process starts afresh
+    for (;;) {
+        int longIndex = -1;
+        const int option = getopt_long(argc, argv, kShortOptions, kLongOptions, &longIndex);
+        if (option == -1) {
+            break;
+        }
+        switch (option) {
+            case 'l':
+                printCategoryList(context.out);
+                break;
+            case 's':
+                withCategory(context, optarg, [&](const std::string& id) { showCategory(context, id); });
+                break;
+            case 'c':
+                createCategory(context.out, utf8TextFromArgument(optarg));
+                break;
+            case 'd':
+                withCategory(context, optarg, [&](const std::string& id) { deleteCategory(context, id); });
+                break;
+            case 'i':
+                pending.iconPath = optarg;
+                break;
+            case 'n':
+                pending.displayName = utf8TextFromArgument(optarg);
+                break;
+            case 'r':
+                withCategory(context, optarg, [&](const std::string& id) { repairCategory(context.out, id); });
+                break;
+            case 'u':
+                withCategory(context, optarg, [&](const std::string& id) { upgradeCategory(context.out, id); });
+                break;
+            case 'h':
+                printUsage(context.out);
+                break;
+            case 0: {
+                const std::string_view name = longIndex >= 0 ? kLongOptions[longIndex].name : "";
+                if (name == "repairall") {
+                    repairEveryCategory(context.out);
+                } else if (name == "upgradeall") {
+                    upgradeEveryCategory(context.out);
+                }
+                break;
+            }
+            default:
+                break;  // the parser has printed its diagnostic; go on
+        }
+        // One operation's messages reach the output before the parser's
+        // diagnostics for a later option.
+        std::fflush(context.out);
+    }
+    applyPendingChange(context, pending, argc, argv);
+    std::fflush(context.out);
+    return 0;
+}
+
+}  // namespace nestora::tool

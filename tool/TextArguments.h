@@ -1,0 +1,20 @@
+#pragma once
+
+// Text that ends up in property lists must be valid UTF-8: command-line
+// names are taken as UTF-8 and legacy file text as UTF-8 or, failing that,
+// Latin-1 (the legacy app stored folder names as plain bytes).
+
+#include <string>
+#include <string_view>
+
+namespace nestora::tool {
+
+bool isValidUtf8(std::string_view bytes);
+
+// The bytes as UTF-8 text, each invalid sequence replaced by U+FFFD.
+std::string utf8TextFromArgument(std::string_view bytes);
+
+// Valid UTF-8 as it stands; anything else read as Latin-1.
+std::string legacyTextAsUtf8(std::string_view bytes);
+
+}  // namespace nestora::tool
