@@ -51,7 +51,8 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 // The bundle's CFBundleIdentifier; none when the folder is no bundle or its
 // Info.plist has no usable identifier.
 std::optional<std::string> bundleIdentifierAtPath(const std::string& bundlePath) {
-    auto info = plist::readDictionary(joinPath(bundlePath, "Info.plist"));
+    // Only the one key is converted: the scan opens every bundle on the device.
+    auto info = plist::readDictionaryKeys(joinPath(bundlePath, "Info.plist"), {"CFBundleIdentifier"});
     if (!info) {
         return std::nullopt;
     }

@@ -59,7 +59,8 @@ std::optional<std::string> iconPathForBundlePath(std::string_view bundlePath) {
 }
 
 std::optional<std::string> iconFileFromInfoPlist(std::string_view infoPlistPath) {
-    const auto info = plist::readDictionary(infoPlistPath);
+    // A list shows many rows; only the one key is converted.
+    const auto info = plist::readDictionaryKeys(infoPlistPath, {"CFBundleIconFile"});
     if (!info) {
         return std::nullopt;
     }
