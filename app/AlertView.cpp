@@ -1,0 +1,193 @@
+#include "app/AlertView.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/QtOwnership.h"
+
+namespace nestora::app {
+
+namespace {
+
+constexpr int kBoxWidth = 284;
+constexpr int kMargin = 12;
+constexpr int kButtonHeight = 43;
+constexpr int kFieldGrowth = 50;
+
+const QString kButtonStyle = QStringLiteral(
+    "QPushButton { color: white; font: bold 16px 'Helvetica'; border: 1px solid #1b2b55;"
+    " border-radius: 6px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8c9cc4, stop:0.5 #4a5f96,"
+    " stop:0.51 #3c5189, stop:1 #3a4f86); }"
+    "QPushButton:pressed { background: #223366; }");
+
+}  // namespace
+
+AlertView::AlertView(QString title, QString message, QString cancelButtonTitle, QStringList otherButtonTitles)
+    : title_(std::move(title)), message_(std::move(message)) {
+    titleLabel_ = makeChild<QLabel>(this, title_);
+    titleLabel_->setAlignment(Qt::AlignCenter);
+    titleLabel_->setWordWrap(true);
+    titleLabel_->setStyleSheet(QStringLiteral("color: white; font: bold 18px 'Helvetica';"));
+    messageLabel_ = makeChild<QLabel>(this, message_);
+    messageLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    messageLabel_->setWordWrap(true);
+    messageLabel_->setStyleSheet(QStringLiteral("color: white; font: 15px 'Helvetica';"));
+    messageLabel_->setVisible(!message_.isEmpty());
+    QStringList titles;
+    if (!cancelButtonTitle.isEmpty()) {
+        titles << cancelButtonTitle;
+    }
+    titles << otherButtonTitles;
+    for (int i = 0; i < titles.size(); ++i) {
+        auto* button = makeChild<QPushButton>(this, titles[i]);
+        button->setStyleSheet(kButtonStyle);
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QPushButton::clicked, this, [this, i] { clickButton(i); });
+        buttons_.push_back(button);
+    }
+}
+
+AlertView::~AlertView() = default;
+
+QStringList AlertView::buttonTitles() const {
+    QStringList titles;
+    for (const QPushButton* button : buttons_) {
+        titles << button->text();
+    }
+    return titles;
+}
+
+void AlertView::addTextField() {
+    if (textField_ != nullptr) {
+        return;
+    }
+    textField_ = makeChild<QLineEdit>(this);
+    textField_->setStyleSheet(
+        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid #333;"
+                       " font: 16px 'Helvetica'; padding: 0 4px; }"));
+    layoutAlert();
+}
+
+void AlertView::layoutAlert() {
+    const int innerWidth = kBoxWidth - 2 * kMargin;
+    int y = kMargin;
+    const int titleHeight = titleLabel_->heightForWidth(innerWidth);
+    titleLabel_->setGeometry(kMargin, y, innerWidth, std::max(titleHeight, 22));
+    y += titleLabel_->height() + 6;
+    if (!messageLabel_->isHidden()) {
+        const int messageHeight = messageLabel_->heightForWidth(innerWidth);
+        messageLabel_->setGeometry(kMargin, y, innerWidth, messageHeight);
+        y += messageHeight + 10;
+    }
+    // Two buttons sit side by side; one, or more than two, stack (cancel last).
+    const bool sideBySide = buttons_.size() == 2;
+    const int rows = sideBySide ? 1 : static_cast<int>(buttons_.size());
+    int height = y + rows * (kButtonHeight + 8) + kMargin - 8;
+    if (textField_ != nullptr) {
+        height += kFieldGrowth;
+    }
+    int boxY = (this->height() - height) / 2;
+    if (textField_ != nullptr) {
+        // Moved up and grown, so that the keyboard leaves the field visible.
+        boxY = static_cast<int>(((this->height() - (height - kFieldGrowth)) / 2) * 0.25);
+        textField_->setGeometry(kMargin + 1, y + 5, innerWidth - 2, 30);
+        y += kFieldGrowth;
+    }
+    box_ = QRect((width() - kBoxWidth) / 2, std::max(0, boxY), kBoxWidth, height);
+    const int buttonY = y;
+    if (sideBySide) {
+        const int w = (innerWidth - 8) / 2;
+        buttons_[0]->setGeometry(kMargin, buttonY, w, kButtonHeight);
+        buttons_[1]->setGeometry(kMargin + w + 8, buttonY, w, kButtonHeight);
+    } else {
+        int row = 0;
+        for (std::size_t i = 1; i < buttons_.size(); ++i, ++row) {
+            buttons_[i]->setGeometry(kMargin, buttonY + row * (kButtonHeight + 8), innerWidth, kButtonHeight);
+        }
+        if (!buttons_.empty()) {
+            buttons_[0]->setGeometry(kMargin, buttonY + row * (kButtonHeight + 8), innerWidth, kButtonHeight);
+        }
+    }
+    // Children are laid out in box coordinates; shift them onto the box.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        child->move(child->pos() + box_.topLeft());
+    }
+    update();
+}
+
+AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context) {
+    QWidget* window = context->window();
+    AlertView* shown = adoptChild(std::move(alert), window);
+    shown->setGeometry(window->rect());
+    shown->layoutAlert();
+    shown->QWidget::show();
+    shown->raise();
+    if (shown->textField_ != nullptr) {
+        shown->textField_->setFocus();
+    }
+    AlertAnswerQueue& queue = AlertAnswerQueue::forWindow(window);
+    queue.shown_ << shown->title_ + QLatin1Char('|') + shown->message_;
+    if (!queue.answers_.empty()) {
+        AlertAnswerQueue::Answer answer = queue.answers_.front();
+        queue.answers_.pop_front();
+        // Answered on the next turn of the event loop, as a tap would be:
+        // the caller finishes setting up around the alert first.
+        QTimer::singleShot(0, shown, [shown, answer] {
+            if (shown->textField_ != nullptr) {
+                shown->textField_->setText(answer.text);
+            }
+            shown->clickButton(answer.buttonIndex);
+        });
+    }
+    return shown;
+}
+
+void AlertView::clickButton(int index) {
+    if (answered_ || index < 0 || index >= static_cast<int>(buttons_.size())) {
+        return;
+    }
+    answered_ = true;
+    hide();
+    deleteLater();
+    if (handler_) {
+        handler_(*this, index);
+    }
+}
+
+void AlertView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), QColor(0, 0, 0, 110));
+    QPainterPath path;
+    path.addRoundedRect(QRectF(box_).adjusted(1.5, 1.5, -1.5, -1.5), 9, 9);
+    QLinearGradient gradient(box_.topLeft(), box_.bottomLeft());
+    gradient.setColorAt(0, QColor(0x2f, 0x43, 0x7a, 235));
+    gradient.setColorAt(1, QColor(0x0d, 0x1b, 0x46, 235));
+    painter.fillPath(path, gradient);
+    painter.setPen(QPen(QColor(0xe0, 0xe6, 0xf2), 2));
+    painter.drawPath(path);
+    // The glossy upper band of the box.
+    QPainterPath gloss;
+    gloss.addRoundedRect(QRectF(box_.x() + 3, box_.y() + 3, box_.width() - 6, 28), 7, 7);
+    painter.fillPath(gloss, QColor(255, 255, 255, 40));
+}
+
+AlertAnswerQueue& AlertAnswerQueue::forWindow(QWidget* anyWidget) {
+    QWidget* window = anyWidget->window();
+    auto* queue = window->findChild<AlertAnswerQueue*>(QString(), Qt::FindDirectChildrenOnly);
+    if (queue == nullptr) {
+        queue = makeChild<AlertAnswerQueue>(window);
+    }
+    return *queue;
+}
+
+void AlertAnswerQueue::answerNext(int buttonIndex, QString text) {
+    answers_.push_back(Answer{buttonIndex, std::move(text)});
+}
+
+}  // namespace nestora::app

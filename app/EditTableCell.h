@@ -1,0 +1,33 @@
+#pragma once
+
+// An app row: the app's localized name and its home-screen icon, found from
+// its display identifier; "blank.png" of the app's bundle when it has none.
+
+#include <string>
+
+#include "app/TableViewCell.h"
+#include "platform/AppServices.h"
+
+namespace nestora::app {
+
+inline constexpr const char* kEditTableCellIdentifier = "EditTableCell";
+
+class EditTableCell : public TableViewCell {
+    Q_OBJECT
+public:
+    EditTableCell(const QString& reuseIdentifier, const platform::AppServices& services);
+
+    const std::string& displayIdentifier() const { return displayIdentifier_; }
+    void setDisplayIdentifier(const std::string& displayIdentifier);
+
+    // The device path of the image the cell shows (for tests and callers
+    // that want the same picture).
+    const std::string& iconPath() const { return iconPath_; }
+
+private:
+    const platform::AppServices& services_;
+    std::string displayIdentifier_;
+    std::string iconPath_;
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,48 @@
+#pragma once
+
+// The 44-point bar over a screen stack: a centred title and up to two
+// buttons, in the black style.
+
+#include <QPointer>
+#include <QPushButton>
+#include <QWidget>
+
+#include "app/ViewController.h"
+
+class QLabel;
+
+namespace nestora::app {
+
+class NavigationBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kHeight = 44;
+
+    explicit NavigationBar(QWidget* parent = nullptr);
+
+    // Shows the screen's title and buttons; `backTitle` is shown on the left
+    // when the screen has no left button of its own and it is not empty.
+    void showItem(const QString& title, BarButtonItem* left, BarButtonItem* right, const QString& backTitle);
+
+    QString titleText() const;
+    // The buttons as shown (null when none).
+    QPushButton* leftButton() const { return leftButton_; }
+    QPushButton* rightButton() const { return rightButton_; }
+
+signals:
+    void backTapped();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QPushButton* makeButton(const QString& title, bool backShape, bool done);
+    void layoutBar();
+
+    QLabel* titleLabel_ = nullptr;
+    QPointer<QPushButton> leftButton_;
+    QPointer<QPushButton> rightButton_;
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,48 @@
+#pragma once
+
+// A bar over a stack of screens. The bottom screen is the root; pushing
+// shows a screen over the top one with the root's back title in the bar,
+// popping takes the top one away. Each screen hears when it appears and
+// disappears.
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+#include "app/ViewController.h"
+
+namespace nestora::app {
+
+class NavigationBar;
+
+class NavigationController : public QWidget {
+    Q_OBJECT
+public:
+    explicit NavigationController(std::unique_ptr<ViewController> root, QWidget* parent = nullptr);
+    ~NavigationController() override;
+
+    NavigationBar& navigationBar() const { return *bar_; }
+    ViewController* topViewController() const;
+    ViewController* rootViewController() const;
+    std::size_t depth() const { return stack_.size(); }
+
+    void pushViewController(std::unique_ptr<ViewController> screen);
+    void popViewController();
+
+    // Runs the appearance calls of the top screen; the owner calls this once
+    // the controller is in its window.
+    void showTop();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void refreshBar();
+    void placeScreen(ViewController* screen);
+
+    NavigationBar* bar_ = nullptr;
+    std::vector<ViewController*> stack_;  // children of this widget, bottom first
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,133 @@
+#pragma once
+
+// The application object: owns the window with its readout strip, the screen
+// stack and the ad strip's place; watches free memory; keeps the home-screen
+// restart flag and performs the restart at an orderly exit; offers the
+// screens the shared services (restart flag, hiding apps, the extension's
+// presence, the two caches). Screens reach it through sharedApplication().
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/ApplicationObject.h"
+#include "platform/AppServices.h"
+#include "platform/Preferences.h"
+
+class QLabel;
+class QWidget;
+
+namespace nestora::app {
+
+class NavigationController;
+class RootViewController;
+
+// The app's user-defaults domain and its one key.
+inline constexpr std::string_view kUserDefaultsDomain = "com.quarvek.nestora";
+inline constexpr std::string_view kNeedRespringKey = "needRespring";
+inline constexpr std::string_view kNestoraSBPath = "/Library/MobileSubstrate/DynamicLibraries/NestoraSB.dylib";
+inline constexpr std::string_view kSimulatorModel = "iPhone Simulator";
+inline constexpr std::string_view kRespringNotification = "com.apple.language.changed";
+inline constexpr std::string_view kAdStorageFolder = "/var/mobile/Documents/admob";
+
+// Where the help and change-log pages come from (http://host, no path).
+struct WebHosts {
+    std::string helpBaseUrl;
+    std::string changelogBaseUrl;
+};
+// The hosts this build was configured with.
+WebHosts configuredWebHosts();
+
+// The shell command run at exit that hands the ad client's storage back to
+// the mobile user (the folder mapped into the device root and quoted).
+std::string adStorageChownCommandLine();
+
+class Nestora : public QObject, public model::ApplicationObject {
+    Q_OBJECT
+public:
+    // Values of messageBoxFunction.
+    static constexpr int kInformationalAlert = 0;
+    static constexpr int kFatalAlert = 3;
+
+    explicit Nestora(WebHosts hosts = configuredWebHosts());
+    ~Nestora() override;
+    Nestora(const Nestora&) = delete;
+    Nestora& operator=(const Nestora&) = delete;
+
+    // The one application object of the process (null when there is none).
+    static Nestora* sharedApplication();
+
+    // The launch sequence: window, strip, watchdog, screen stack, ad strip,
+    // permission check, crash recovery.
+    void applicationDidFinishLaunching();
+
+    // True when the tool's permissions are wrong (its set-user-id bit is
+    // clear, or it cannot be examined at all); false in the simulator.
+    bool checkPermissions() const;
+    // One watchdog tick.
+    void checkAvailableMemory();
+
+    // model::ApplicationObject
+    void setRespringNeeded() override;
+    void setHiddenFromSpringBoard(bool hidden, const std::string& displayIdentifier) override;
+    model::AvailableApps& items() override { return items_; }
+
+    // Cache of icon paths for the icon picker; none until filled.
+    std::optional<std::vector<std::string>>& icons() { return icons_; }
+    bool hasNestoraSB() const { return hasNestoraSB_; }
+
+    void applicationDidReceiveMemoryWarning();
+    // The application object's own alerts report here.
+    void alertViewClickedButton(int buttonIndex);
+
+    // Orderly termination: the termination steps, then the event loop ends.
+    void terminateWithSuccess();
+    // The termination steps (run once, also when the loop ends otherwise).
+    void applicationWillTerminate();
+
+    // Parts, for screens and tests.
+    QWidget* window() const { return window_.get(); }
+    NavigationController* navController() const { return navController_; }
+    RootViewController* rootViewController() const;
+    QLabel* memLabel() const { return memLabel_; }
+    QLabel* respringLabel() const { return respringLabel_; }
+    QWidget* adStrip() const { return altAds_; }
+    QTimer& memTimer() { return memTimer_; }
+    int messageBoxFunction() const { return messageBoxFunction_; }
+    bool needRespring() const { return needRespring_; }
+    bool isSimulator() const { return isSimulator_; }
+    const WebHosts& webHosts() const { return hosts_; }
+
+    platform::Preferences& preferences() { return preferences_; }
+    platform::UserDefaults& userDefaults() { return userDefaults_; }
+    const platform::AppServices& appServices() const { return appServices_; }
+
+private:
+    void showAlert(const QString& title, const QString& message, int function);
+
+    WebHosts hosts_;
+    platform::Preferences preferences_;
+    platform::UserDefaults userDefaults_;
+    platform::DeviceAppServices appServices_;
+
+    std::unique_ptr<QWidget> window_;
+    QLabel* memLabel_ = nullptr;
+    QLabel* respringLabel_ = nullptr;
+    QTimer memTimer_;
+    NavigationController* navController_ = nullptr;
+    QWidget* altAds_ = nullptr;
+    int messageBoxFunction_ = kInformationalAlert;
+    bool needRespring_ = false;
+    bool isSimulator_ = false;
+    std::optional<std::vector<std::string>> icons_;
+    model::AvailableApps items_;
+    bool hasNestoraSB_ = false;
+    bool terminated_ = false;
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,72 @@
+#include "app/NestoraTableCell.h"
+
+#include "app/BundleImages.h"
+#include "app/QtOwnership.h"
+#include "common/CategoryNaming.h"
+#include "model/CategoryItems.h"
+#include "platform/Plist.h"
+
+namespace nestora::app {
+
+namespace {
+
+constexpr int kTextX = 80;
+constexpr int kTextWidth = 191;
+constexpr int kTitleHeight = 22;
+constexpr int kSubtitleHeight = 18;
+
+}  // namespace
+
+QString categoryRowTitle(const std::string& displayName, std::int64_t count) {
+    return QStringLiteral("%1 (%2)").arg(QString::fromStdString(displayName)).arg(count);
+}
+
+NestoraTableCell::NestoraTableCell(const QString& reuseIdentifier, const platform::Preferences& preferences)
+    : TableViewCell(reuseIdentifier), preferences_(preferences) {
+    title_ = makeChild<QLabel>(contentView());
+    QFont bold(QStringLiteral("Helvetica"));
+    bold.setPixelSize(18);
+    bold.setBold(true);
+    title_->setFont(bold);
+    subtitle_ = makeChild<QLabel>(contentView());
+    QFont plain(QStringLiteral("Helvetica"));
+    plain.setPixelSize(14);
+    // The phone's Helvetica is narrower than the fonts here; a bundle path
+    // should still fit its 191 points.
+    plain.setStretch(QFont::Condensed);
+    subtitle_->setFont(plain);
+    subtitle_->setStyleSheet(QStringLiteral("color: gray;"));
+    textLabel()->hide();
+}
+
+void NestoraTableCell::setBundleIdentifier(const std::string& bundleIdentifier) {
+    bundleIdentifier_ = bundleIdentifier;
+    const std::string bundlePath = bundlePathForIdentifier(bundleIdentifier_);
+    std::string displayName;
+    if (auto info = plist::readDictionary(bundlePath + "/Info.plist")) {
+        if (auto it = info->find("CFBundleDisplayName"); it != info->end() && it->second.string() != nullptr) {
+            displayName = *it->second.string();
+        }
+    }
+    title_->setText(categoryRowTitle(displayName, numberOfItemsInCategory()));
+    setImage(imageAtPath(bundlePath + "/icon.png"));
+    subtitle_->setText(QString::fromStdString(bundlePath));
+}
+
+std::int64_t NestoraTableCell::numberOfItemsInCategory() const {
+    const auto value = preferences_.copyAppValue(model::kItemsKey, bundleIdentifier_);
+    if (!value || value->array() == nullptr) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(value->array()->size());
+}
+
+void NestoraTableCell::layoutSubviews() {
+    TableViewCell::layoutSubviews();
+    // A 40-point block of two lines, centred: y is 12 in a 64-point row.
+    const int y = static_cast<int>((contentView()->height() - 40) * 0.5);
+    title_->setGeometry(kTextX, y, kTextWidth, kTitleHeight);
+    subtitle_->setGeometry(kTextX, y + kTitleHeight, kTextWidth, kSubtitleHeight);
+}
+
+}  // namespace nestora::app

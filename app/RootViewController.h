@@ -1,0 +1,111 @@
+#pragma once
+
+// The category list: one row per category found in the preferences folder,
+// the "Edit"/"Done" and "Add" buttons, the questions asked as alerts, and the
+// dock with restart, help and change-log buttons. Every change to a category
+// bundle runs the tool.
+
+#include <QPointer>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+#include "app/TableView.h"
+#include "app/ViewController.h"
+#include "platform/Preferences.h"
+
+class QLineEdit;
+class QPushButton;
+class QLabel;
+
+namespace nestora::app {
+
+class AlertView;
+
+class RootViewController : public ViewController, public TableViewDataSource, public TableViewDelegate {
+    Q_OBJECT
+public:
+    // Which alert of this screen is up (messageBoxFunction).
+    static constexpr int kAboutAlert = 0;
+    static constexpr int kAddAlert = 1;
+    static constexpr int kEditChoiceAlert = 2;
+    static constexpr int kRenameAlert = 3;
+
+    static constexpr int kRowHeight = 64;
+
+    // The pages of the dock's help and change-log buttons are fetched from
+    // these (scheme and host, no path).
+    RootViewController(std::string helpBaseUrl, std::string changelogBaseUrl);
+    ~RootViewController() override;
+
+    // Rebuilds the list from the preferences folder.
+    void loadCategories();
+    const std::vector<std::string>& categories() const { return categories_; }
+
+    TableView& tableView() const { return *tableView_; }
+    BarButtonItem* addButtonItem() const { return addButtonItem_; }
+    BarButtonItem* editButtonItem() const { return editButtonItem_; }
+    int messageBoxFunction() const { return messageBoxFunction_; }
+    QPushButton* respringButton() const { return respringButton_; }
+    QPushButton* helpButton() const { return helpButton_; }
+    QPushButton* changelogButton() const { return changelogButton_; }
+
+    // Buttons.
+    void addButtonTapped();
+    void editButtonTapped();
+    void respringTapped();
+    void helpTapped();
+    void changelogTapped();
+
+    // The tool operations; each returns whether the tool's status was 0.
+    bool createCategoryWithName(const std::string& name);
+    bool deleteCategoryWithBundleIdentifier(const std::string& bundleIdentifier);
+    bool renameCategoryWithBundleIdentifier(const std::string& bundleIdentifier, const std::string& name);
+    bool setIconForCategoryWithBundleIdentifier(const std::string& iconPath, const std::string& bundleIdentifier);
+
+    // The icon picker reports back here.
+    void iconPickerDidSelectIconAtPath(const std::string& iconPath);
+    void iconPickerDidCancel() {}
+
+    // Appearance.
+    void viewWillAppear() override;
+    void viewDidAppear() override;
+
+    // TableViewDataSource
+    int numberOfRows(const TableView& table) const override;
+    std::unique_ptr<TableViewCell> cellForRow(TableView& table, int row) override;
+    bool canEditRow(const TableView& table, int row) const override;
+    void commitDelete(TableView& table, int row) override;
+    // TableViewDelegate
+    void didSelectRow(TableView& table, int row) override;
+    AccessoryType accessoryTypeForRow(const TableView& table, int row) const override;
+    void accessoryButtonTapped(TableView& table, int row) override;
+
+private:
+    void editCategoryAtRow();
+    void renameCategoryAtRow();
+    void openIconPicker();
+    void alertClicked(AlertView& alert, int buttonIndex);
+    AlertView* showAlert(const QString& title, const QString& message, const QStringList& buttons, int function,
+                         bool withTextField);
+    std::string selectedBundleIdentifier() const;
+    void presentWebPage(const std::string& url, const QString& title);
+    const platform::Preferences& cellPreferences() const;
+
+    platform::Preferences fileReader_;  // only read; it never holds changes
+    std::string helpBaseUrl_;
+    std::string changelogBaseUrl_;
+    std::vector<std::string> categories_;
+    TableView* tableView_ = nullptr;
+    BarButtonItem* addButtonItem_ = nullptr;
+    BarButtonItem* editButtonItem_ = nullptr;
+    QPointer<QLineEdit> alertTextField_;
+    int messageBoxFunction_ = kAboutAlert;
+    QLabel* dock_ = nullptr;
+    QPushButton* respringButton_ = nullptr;
+    QPushButton* helpButton_ = nullptr;
+    QPushButton* changelogButton_ = nullptr;
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,123 @@
+#pragma once
+
+// A one-section list of fixed-height rows. Only the rows in view have cells:
+// the table asks its data source for a cell when a row scrolls into view and
+// keeps cells that scroll out for reuse, so a list of a thousand rows costs
+// as much as one screenful. Edit mode shows delete controls (and reorder
+// grips where the data source allows moving).
+
+#include <QAbstractScrollArea>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/TableViewCell.h"
+
+namespace nestora::app {
+
+class TableView;
+
+class TableViewDataSource {
+public:
+    virtual ~TableViewDataSource() = default;
+    virtual int numberOfRows(const TableView& table) const = 0;
+    // A configured cell for the row: table.dequeueReusableCell(...) or a new one.
+    virtual std::unique_ptr<TableViewCell> cellForRow(TableView& table, int row) = 0;
+    virtual bool canEditRow(const TableView&, int) const { return false; }
+    // The user confirmed deleting the row; the data source removes it and
+    // then calls table.deleteRow(row).
+    virtual void commitDelete(TableView&, int) {}
+    virtual bool canMoveRow(const TableView&, int) const { return false; }
+    // The user dragged a row; `to` counts in the list after the removal.
+    virtual void moveRow(TableView&, int, int) {}
+};
+
+class TableViewDelegate {
+public:
+    virtual ~TableViewDelegate() = default;
+    virtual void didSelectRow(TableView&, int) {}
+    virtual AccessoryType accessoryTypeForRow(const TableView&, int) const { return AccessoryType::None; }
+    virtual void accessoryButtonTapped(TableView&, int) {}
+};
+
+class TableView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TableView(QWidget* parent = nullptr);
+    ~TableView() override;
+
+    void setDataSource(TableViewDataSource* dataSource) { dataSource_ = dataSource; }
+    void setDelegate(TableViewDelegate* delegate) { delegate_ = delegate; }
+    void setRowHeight(int height);
+    int rowHeight() const { return rowHeight_; }
+    void setAllowsSelectionDuringEditing(bool allows) { selectionWhileEditing_ = allows; }
+
+    // Asks the data source again for the row count and every visible cell.
+    void reloadData();
+    // Takes a cell out of the reuse pool, or none.
+    std::unique_ptr<TableViewCell> dequeueReusableCell(const QString& reuseIdentifier);
+
+    // The data source already removed the row: fade its cell out and close up.
+    void deleteRow(int row);
+
+    bool isEditing() const { return editing_; }
+    void setEditing(bool editing);
+
+    std::optional<int> selectedRow() const { return selected_; }
+    void selectRow(int row);
+    void deselectRow();
+
+    // The cell showing the row, or null when it is not in view.
+    TableViewCell* cellForRow(int row) const;
+    // The row under a point of the viewport, or none.
+    std::optional<int> rowAt(const QPoint& viewportPoint) const;
+    // The centre of a row in viewport coordinates (tests tap there).
+    QPoint centreOfRow(int row) const;
+    void scrollToRow(int row);
+    int rowCount() const { return rows_; }
+    // How many cells exist (in view, fading or pooled).
+    std::size_t cellCount() const;
+    // How often the data source was asked for a cell.
+    std::size_t cellRequests() const { return cellRequests_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void layoutCells();
+    void recycle(TableViewCell* cell);
+    void applyState(TableViewCell* cell, int row) const;
+    void updateScrollRange();
+    void tapRow(int row, TableViewCell::Part part, const QPoint& cellPoint);
+
+    TableViewDataSource* dataSource_ = nullptr;
+    TableViewDelegate* delegate_ = nullptr;
+    int rowHeight_ = 44;
+    int rows_ = 0;
+    bool editing_ = false;
+    bool selectionWhileEditing_ = false;
+    std::optional<int> selected_;
+    std::map<int, TableViewCell*> visible_;  // row -> cell; children of the viewport
+    std::vector<TableViewCell*> pool_;       // hidden children kept for reuse
+    std::size_t cellRequests_ = 0;
+
+    // A press in progress.
+    struct Press {
+        QPoint start;
+        int row = -1;
+        TableViewCell::Part part = TableViewCell::Part::Body;
+        int startScroll = 0;
+        bool dragged = false;
+    };
+    std::optional<Press> press_;
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,79 @@
+#pragma once
+
+// One row of a TableView: a content view holding the standard image (left)
+// and text, an accessory on the right, and in edit mode a delete control on
+// the left and a reorder grip on the right. Subclasses add their own labels
+// to contentView() and place them in layoutSubviews().
+
+#include <QLabel>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+namespace nestora::app {
+
+enum class AccessoryType { None, DisclosureIndicator, DetailDisclosureButton };
+
+class TableViewCell : public QWidget {
+    Q_OBJECT
+public:
+    // What a point in the cell is over.
+    enum class Part { Body, DeleteControl, DeleteButton, Accessory, ReorderControl };
+
+    explicit TableViewCell(QString reuseIdentifier);
+    ~TableViewCell() override;
+
+    const QString& reuseIdentifier() const { return reuseIdentifier_; }
+
+    QWidget* contentView() const { return contentView_; }
+    QLabel* textLabel() const { return textLabel_; }
+    QLabel* imageView() const { return imageView_; }
+    void setText(const QString& text);
+    // A null pixmap shows no image.
+    void setImage(const QPixmap& image);
+
+    AccessoryType accessoryType() const { return accessory_; }
+    void setAccessoryType(AccessoryType type);
+    // Whether the accessory stays while editing (it is hidden by default).
+    void setShowsAccessoryWhenEditing(bool shows);
+
+    // Edit mode as the table sets it.
+    void setEditingState(bool editing, bool deletable, bool movable);
+    bool isEditing() const { return editing_; }
+    // The red "Delete" button, shown after a tap on the delete control.
+    void setShowingDeleteConfirmation(bool showing);
+    bool isShowingDeleteConfirmation() const { return confirmingDelete_; }
+
+    void setSelected(bool selected);
+    bool isSelected() const { return selected_; }
+
+    Part partAt(const QPoint& point) const;
+
+    // Places the content view and the standard image and text label; called
+    // on every resize and state change. Subclasses call this first.
+    virtual void layoutSubviews();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+    QRect accessoryRect() const;
+    QRect deleteControlRect() const;
+    QRect deleteButtonRect() const;
+    QRect reorderRect() const;
+
+private:
+    QString reuseIdentifier_;
+    QWidget* contentView_ = nullptr;
+    QLabel* imageView_ = nullptr;
+    QLabel* textLabel_ = nullptr;
+    AccessoryType accessory_ = AccessoryType::None;
+    bool showsAccessoryWhenEditing_ = false;
+    bool editing_ = false;
+    bool deletable_ = false;
+    bool movable_ = false;
+    bool confirmingDelete_ = false;
+    bool selected_ = false;
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,42 @@
+#include "app/ToolCommands.h"
+
+#include "app/ShellQuoting.h"
+#include "common/CategoryNaming.h"
+#include "platform/DeviceRoot.h"
+#include "platform/Shell.h"
+
+namespace nestora::app {
+
+namespace {
+
+std::string directoryWord(std::string_view bundleIdentifier) {
+    return doubleQuotedWord(categoryDirectoryName(bundleIdentifier));
+}
+
+}  // namespace
+
+std::string toolWord() {
+    return doubleQuotedWord(platform::hostPath(kToolDevicePath));
+}
+
+std::string createCategoryCommandLine(std::string_view name) {
+    return toolWord() + " -c " + doubleQuotedWord(name);
+}
+
+std::string deleteCategoryCommandLine(std::string_view bundleIdentifier) {
+    return toolWord() + " -d " + directoryWord(bundleIdentifier);
+}
+
+std::string renameCategoryCommandLine(std::string_view bundleIdentifier, std::string_view name) {
+    return toolWord() + " " + directoryWord(bundleIdentifier) + " -n " + doubleQuotedWord(name);
+}
+
+std::string setIconCommandLine(std::string_view iconPath, std::string_view bundleIdentifier) {
+    return toolWord() + " " + directoryWord(bundleIdentifier) + " -i " + doubleQuotedWord(iconPath);
+}
+
+bool runToolCommandLine(const std::string& commandLine) {
+    return platform::runShell(commandLine) == 0;
+}
+
+}  // namespace nestora::app

@@ -1,0 +1,94 @@
+#pragma once
+
+// One screen: a widget with a title and the buttons it wants in the
+// navigation bar. A navigation controller shows screens one over another and
+// tells each when it appears and disappears; screens build their own views
+// with fixed frames in points.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+namespace nestora::app {
+
+class NavigationController;
+
+// A button of the navigation bar. It has identity: a screen may take it out
+// of the bar and put the very same one back.
+class BarButtonItem : public QObject {
+    Q_OBJECT
+public:
+    enum class Style { Bordered, Done };
+    BarButtonItem(QString title, Style style, QObject* parent = nullptr);
+
+    const QString& title() const { return title_; }
+    void setTitle(const QString& title);
+    Style style() const { return style_; }
+
+    // What a tap on the button does.
+    void trigger() { emit triggered(); }
+
+signals:
+    void triggered();
+    void changed();
+
+private:
+    QString title_;
+    Style style_;
+};
+
+class ViewController : public QWidget {
+    Q_OBJECT
+public:
+    explicit ViewController(QWidget* parent = nullptr);
+    ~ViewController() override;
+
+    const QString& title() const { return title_; }
+    void setTitle(const QString& title);
+
+    // The bar's buttons while this screen is on top; none when null.
+    BarButtonItem* leftBarButtonItem() const { return left_; }
+    BarButtonItem* rightBarButtonItem() const { return right_; }
+    void setLeftBarButtonItem(BarButtonItem* item);
+    void setRightBarButtonItem(BarButtonItem* item);
+    // What screens pushed over this one show to come back ("Back").
+    const QString& backButtonTitle() const { return backButtonTitle_; }
+    void setBackButtonTitle(const QString& title) { backButtonTitle_ = title; }
+
+    // The controller this screen is on, or null.
+    NavigationController* navigationController() const { return navigationController_; }
+
+    // Shows a screen over this one's navigation controller (or, without
+    // one, over this screen's window) until it dismisses itself.
+    void presentModalViewController(std::unique_ptr<ViewController> screen);
+    // Called on a presented screen: takes it away and lets the screen below
+    // appear again.
+    void dismissModalViewController();
+    // The screen that presented this one, or null.
+    ViewController* presentingViewController() const { return presenting_; }
+    ViewController* modalViewController() const { return modal_; }
+
+    // Appearance, in the order a navigation controller calls them.
+    virtual void viewWillAppear() {}
+    virtual void viewDidAppear() {}
+    virtual void viewWillDisappear() {}
+
+signals:
+    void navigationItemChanged();
+
+private:
+    friend class NavigationController;
+    void watchItem(BarButtonItem* item);
+    QString title_;
+    QString backButtonTitle_;
+    QPointer<BarButtonItem> left_;
+    QPointer<BarButtonItem> right_;
+    NavigationController* navigationController_ = nullptr;
+    QPointer<ViewController> presenting_;
+    QPointer<ViewController> modal_;
+};
+
+}  // namespace nestora::app

@@ -1,0 +1,165 @@
+// The reusable widgets on their own: navigation stack, alerts answered in
+// advance, the table's cell reuse and edit controls.
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/AlertView.h"
+#include "app/NavigationBar.h"
+#include "app/NavigationController.h"
+#include "app/QtOwnership.h"
+#include "app/TableView.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace nestora::app {
+namespace {
+
+class CountingScreen : public ViewController {
+public:
+    explicit CountingScreen(QString name) { setTitle(std::move(name)); setBackButtonTitle(QStringLiteral("Back")); }
+    void viewWillAppear() override { log << title() + QStringLiteral(" will appear"); }
+    void viewDidAppear() override { log << title() + QStringLiteral(" did appear"); }
+    void viewWillDisappear() override { log << title() + QStringLiteral(" will disappear"); }
+    static QStringList log;
+};
+QStringList CountingScreen::log;
+
+TEST(AppNavigationController, PushPopAndModalAppearances) {
+    CountingScreen::log.clear();
+    QWidget window;
+    window.resize(320, 413);
+    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root")));
+    nav->setGeometry(window.rect());
+    window.show();
+    nav->showTop();
+    nav->pushViewController(std::make_unique<CountingScreen>(QStringLiteral("Second")));
+    EXPECT_EQ(nav->depth(), 2u);
+    EXPECT_EQ(nav->navigationBar().titleText(), QStringLiteral("Second"));
+    ASSERT_NE(nav->navigationBar().leftButton(), nullptr);
+    EXPECT_EQ(nav->navigationBar().leftButton()->text(), QStringLiteral("Back"));
+    QTest::mouseClick(nav->navigationBar().leftButton(), Qt::LeftButton);
+    test::settle();
+    EXPECT_EQ(nav->depth(), 1u);
+    EXPECT_EQ(nav->navigationBar().titleText(), QStringLiteral("Root"));
+    nav->rootViewController()->presentModalViewController(std::make_unique<CountingScreen>(QStringLiteral("Modal")));
+    ASSERT_NE(nav->rootViewController()->modalViewController(), nullptr);
+    EXPECT_EQ(nav->rootViewController()->modalViewController()->geometry(), nav->rect());
+    nav->rootViewController()->modalViewController()->dismissModalViewController();
+    test::settle();
+    EXPECT_EQ(CountingScreen::log,
+              (QStringList{"Root will appear", "Root did appear", "Root will disappear", "Second will appear",
+                           "Second did appear", "Second will disappear", "Root will appear", "Root did appear",
+                           "Root will disappear", "Modal will appear", "Modal did appear", "Modal will disappear",
+                           "Root will appear", "Root did appear"}));
+}
+
+TEST(AppAlertView, AnswersGivenInAdvanceAreUsedInOrder) {
+    QWidget window;
+    window.resize(320, 480);
+    window.show();
+    AlertAnswerQueue::forWindow(&window).answerNext(1, QStringLiteral("typed"));
+    AlertAnswerQueue::forWindow(&window).answerNext(0);
+    std::vector<std::pair<int, QString>> heard;
+    for (int i = 0; i < 2; ++i) {
+        auto alert = std::make_unique<AlertView>(QStringLiteral("Add"), QStringLiteral("Enter category title"),
+                                                 QStringLiteral("Cancel"), QStringList{QStringLiteral("Add")});
+        alert->addTextField();
+        alert->setClickHandler([&heard](AlertView& shown, int index) {
+            heard.emplace_back(index, shown.textField()->text());
+        });
+        AlertView::present(std::move(alert), &window);
+        EXPECT_TRUE(heard.size() == static_cast<std::size_t>(i)) << "answered before the caller was done";
+        test::settle();
+    }
+    EXPECT_EQ(heard, (std::vector<std::pair<int, QString>>{{1, QStringLiteral("typed")}, {0, QString()}}));
+    EXPECT_EQ(AlertAnswerQueue::forWindow(&window).pending(), 0u);
+    EXPECT_EQ(test::visibleAlert(&window), nullptr);
+}
+
+TEST(AppAlertView, TextFieldGrowsTheBoxAndTakesTheFocus) {
+    QWidget window;
+    window.resize(320, 480);
+    window.show();
+    auto plain = std::make_unique<AlertView>(QStringLiteral("Rename"), QStringLiteral("Enter new title"),
+                                             QStringLiteral("Cancel"), QStringList{QStringLiteral("Rename")});
+    AlertView* shownPlain = AlertView::present(std::move(plain), &window);
+    const QRect plainBox = shownPlain->boxFrame();
+    shownPlain->clickButton(0);
+    auto withField = std::make_unique<AlertView>(QStringLiteral("Rename"), QStringLiteral("Enter new title"),
+                                                 QStringLiteral("Cancel"), QStringList{QStringLiteral("Rename")});
+    withField->addTextField();
+    AlertView* shown = AlertView::present(std::move(withField), &window);
+    EXPECT_EQ(shown->boxFrame().height(), plainBox.height() + 50);
+    EXPECT_LT(shown->boxFrame().y(), plainBox.y());
+    EXPECT_TRUE(shown->boxFrame().contains(shown->textField()->geometry()));
+    // A second tap does not report twice.
+    int taps = 0;
+    shown->setClickHandler([&taps](AlertView&, int) { ++taps; });
+    shown->clickButton(1);
+    shown->clickButton(1);
+    EXPECT_EQ(taps, 1);
+}
+
+class NumberRows : public TableViewDataSource {
+public:
+    explicit NumberRows(int count) : count_(count) {}
+    int numberOfRows(const TableView&) const override { return count_; }
+    std::unique_ptr<TableViewCell> cellForRow(TableView& table, int row) override {
+        auto cell = table.dequeueReusableCell(QStringLiteral("n"));
+        if (!cell) cell = std::make_unique<TableViewCell>(QStringLiteral("n"));
+        cell->setText(QString::number(row));
+        return cell;
+    }
+    bool canMoveRow(const TableView& table, int) const override { return table.isEditing(); }
+    void moveRow(TableView&, int from, int to) override { moves.emplace_back(from, to); }
+    std::vector<std::pair<int, int>> moves;
+
+private:
+    int count_;
+};
+
+TEST(AppTableView, OnlyRowsInViewHaveCells) {
+    QWidget window;
+    window.resize(320, 307);
+    NumberRows rows(1000);
+    TableView table(&window);
+    table.setGeometry(0, 0, 320, 307);
+    table.setDataSource(&rows);
+    table.setRowHeight(64);
+    window.show();
+    table.reloadData();
+    EXPECT_EQ(table.rowCount(), 1000);
+    EXPECT_LE(table.cellCount(), 6u);  // 307 / 64 rounds up to 5 rows, at most 6 in view while scrolling
+    for (int row = 0; row < 1000; row += 37) {
+        table.scrollToRow(row);
+    }
+    table.scrollToRow(995);
+    EXPECT_LE(table.cellCount(), 12u);
+    ASSERT_NE(table.cellForRow(996), nullptr);
+    EXPECT_EQ(table.cellForRow(996)->textLabel()->text(), QStringLiteral("996"));
+    EXPECT_EQ(table.cellForRow(0), nullptr);
+}
+
+TEST(AppTableView, ReorderGripMovesARow) {
+    QWidget window;
+    window.resize(320, 307);
+    NumberRows rows(3);
+    TableView table(&window);
+    table.setGeometry(0, 0, 320, 307);
+    table.setDataSource(&rows);
+    table.setRowHeight(64);
+    window.show();
+    table.setEditing(true);
+    const QPoint grip(305, table.centreOfRow(0).y());
+    QTest::mousePress(table.viewport(), Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(305, table.centreOfRow(2).y()), table.viewport()->mapToGlobal(QPointF(305, table.centreOfRow(2).y())),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(table.viewport(), &move);
+    QTest::mouseRelease(table.viewport(), Qt::LeftButton, {}, QPoint(305, table.centreOfRow(2).y()));
+    EXPECT_EQ(rows.moves, (std::vector<std::pair<int, int>>{{0, 2}}));
+}
+
+}  // namespace
+}  // namespace nestora::app
