@@ -174,4 +174,13 @@ std::vector<std::string> scanAvailableApps(const platform::Preferences& preferen
     return available;
 }
 
+std::vector<std::string> availableAppsToShow(const AvailableApps& cache, const platform::Preferences& preferences,
+                                             const platform::AppServices& services, std::string_view deviceModel,
+                                             bool hasNestoraSB) {
+    if (cache && !cache->empty()) {
+        return sortedByLocalizedName(services, *cache);
+    }
+    return sortedByLocalizedName(services, scanAvailableApps(preferences, deviceModel, hasNestoraSB));
+}
+
 }  // namespace nestora::model

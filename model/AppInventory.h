@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ApplicationObject.h"
 #include "platform/AppServices.h"
 #include "platform/Preferences.h"
 
@@ -54,5 +55,14 @@ std::weak_ordering compareByLocalizedName(const platform::AppServices& services,
 // The list sorted ascending with compareByLocalizedName, as a new list.
 std::vector<std::string> sortedByLocalizedName(const platform::AppServices& services,
                                                std::vector<std::string> displayIdentifiers);
+
+// What the add-items screen shows each time it is about to appear: the
+// application's available-apps cache, or a fresh scan when the cache is
+// empty (never filled, or dropped after a memory warning), sorted by name
+// into a new list. The cache itself is left alone: the screen writes its
+// edited copy back when it goes away.
+std::vector<std::string> availableAppsToShow(const AvailableApps& cache, const platform::Preferences& preferences,
+                                             const platform::AppServices& services, std::string_view deviceModel,
+                                             bool hasNestoraSB);
 
 }  // namespace nestora::model

@@ -115,5 +115,25 @@ TEST(ModelNameOrder, SampleDeviceSortsByHomeScreenNames) {
                                     "com.example.tanks", "com.apple.MobileSMS", "com.example.weatherpro"));
 }
 
+TEST(ModelNameOrder, TheAddListIsTheSortedCacheOrAFreshScan) {
+    test::TestDevice device;
+    device.makeApp("/Applications/Zed.app", "com.example.zed", "Zed");
+    device.makeApp("/Applications/Ant.app", "com.example.ant", "ant");
+    platform::Preferences preferences;
+    const platform::DeviceAppServices services;
+
+    // A filled cache is only sorted, even when the device has changed since.
+    const model::AvailableApps cache = std::vector<std::string>{"com.example.zed", "com.example.gone"};
+    EXPECT_THAT(model::availableAppsToShow(cache, preferences, services, "iPhone", false),
+                ElementsAre("com.example.zed", "com.example.gone"));
+
+    // No cache, or an empty one: scan.
+    const auto scanned = model::availableAppsToShow(std::nullopt, preferences, services, "iPod touch", false);
+    EXPECT_EQ(scanned.front(), "com.example.ant");
+    EXPECT_EQ(scanned.size(), 6u);
+    EXPECT_EQ(model::availableAppsToShow(std::vector<std::string>{}, preferences, services, "iPod touch", false),
+              scanned);
+}
+
 }  // namespace
 }  // namespace nestora

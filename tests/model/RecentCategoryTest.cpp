@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "model/RecentCategory.h"
+#include "model/SpringBoardExtension.h"
+#include "tests/support/TestDevice.h"
 
 namespace nestora {
 namespace {
@@ -25,6 +29,18 @@ TEST(ModelRecentCategory, OnlyTheExtensionMakesRecentReadOnly) {
     EXPECT_TRUE(model::isCategoryModifiable("com.quarvek.nestora.Recent", false));
     EXPECT_TRUE(model::isCategoryModifiable("com.quarvek.nestora.recent", true));
     EXPECT_TRUE(model::isCategoryModifiable("com.quarvek.nestora.Category001", true));
+}
+
+TEST(ModelRecentCategory, TheExtensionIsInstalledWhenItsLibraryExists) {
+    test::TestDevice device;
+    EXPECT_FALSE(model::isNestoraSBInstalled());
+    device.makeFolder("/Library/MobileSubstrate/DynamicLibraries");
+    std::filesystem::create_symlink("/nowhere/NestoraSB.dylib",
+                                    device.host("/Library/MobileSubstrate/DynamicLibraries/NestoraSB.dylib"));
+    EXPECT_FALSE(model::isNestoraSBInstalled());  // a dangling link
+    std::filesystem::remove(device.host("/Library/MobileSubstrate/DynamicLibraries/NestoraSB.dylib"));
+    device.writeFile("/Library/MobileSubstrate/DynamicLibraries/NestoraSB.dylib", "");
+    EXPECT_TRUE(model::isNestoraSBInstalled());
 }
 
 }  // namespace
