@@ -8,7 +8,7 @@
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
 #include <unicode/stringpiece.h>
-#include <unicode/uchar.h>
+#include <unicode/uchar.h>  // U_FOLD_CASE_DEFAULT
 
 #include "model/AppInventory.h"
 
