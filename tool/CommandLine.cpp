@@ -117,7 +117,7 @@ int runTool(int argc, char** argv, const ToolContext& context) {
                 withCategory(context, optarg, [&](const std::string& id) { showCategory(context, id); });
                 break;
             case 'c':
-                createCategory(context.out, utf8TextFromArgument(optarg));
+                createCategory(context.out, displayNameFromArgument(optarg));
                 break;
             case 'd':
                 withCategory(context, optarg, [&](const std::string& id) { deleteCategory(context, id); });
@@ -126,7 +126,7 @@ int runTool(int argc, char** argv, const ToolContext& context) {
                 pending.iconPath = optarg;
                 break;
             case 'n':
-                pending.displayName = utf8TextFromArgument(optarg);
+                pending.displayName = displayNameFromArgument(optarg);
                 break;
             case 'r':
                 withCategory(context, optarg, [&](const std::string& id) { repairCategory(context.out, id); });

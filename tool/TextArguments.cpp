@@ -56,12 +56,14 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string utf8TextFromArgument(std::string_view bytes) {
+std::string displayNameFromArgument(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());
     while (!bytes.empty()) {
         std::size_t length = validSequenceLength(bytes);
-        if (length == 0) {
+        const auto lead = static_cast<unsigned char>(bytes[0]);
+        const bool forbiddenControl = lead < 0x20 && lead != '\t' && lead != '\n' && lead != '\r';
+        if (length == 0 || forbiddenControl) {
             text.append(kReplacementCharacter);
             bytes.remove_prefix(1);
         } else {

@@ -11,8 +11,12 @@ namespace nestora::tool {
 
 bool isValidUtf8(std::string_view bytes);
 
-// The bytes as UTF-8 text, each invalid sequence replaced by U+FFFD.
-std::string utf8TextFromArgument(std::string_view bytes);
+// A display name from the command line: the bytes as UTF-8 text, each
+// invalid sequence and each control character other than tab, line feed and
+// carriage return replaced by U+FFFD. Those controls cannot appear in an XML
+// property list at all, and an Info.plist holding one is unreadable to
+// strict readers (the home screen among them).
+std::string displayNameFromArgument(std::string_view bytes);
 
 // Valid UTF-8 as it stands; anything else read as Latin-1.
 std::string legacyTextAsUtf8(std::string_view bytes);

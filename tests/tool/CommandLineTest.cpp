@@ -158,14 +158,20 @@ TEST(ToolCommandLine, CategoryOperandMustBeOneDirectoryName) {
     EXPECT_EQ(run.out, "ERROR: Invalid category name: ..\nCategory is empty.\n");
 }
 
-TEST(ToolCommandLine, NamesThatAreNotUtf8AreStoredAsValidText) {
+TEST(ToolCommandLine, NamesAreStoredAsTextEveryPropertyListReaderAccepts) {
     ToolDevice device;
-    RunResult run = device.tool({"-c", std::string("Caf\xe9 \"quoted\" \xc3\xa9", 16)});
+    // Not UTF-8, and a control character that XML cannot carry at all.
+    RunResult run = device.tool({"-c", std::string("Caf\xe9 \"quoted\" \xc3\xa9\x01\tend", 21)});
     EXPECT_EQ(run.out, "");
     auto json = device.plistJson("/Applications/Category000.app/Info.plist");
     ASSERT_TRUE(json.has_value());
-    EXPECT_NE(json->find("\"CFBundleDisplayName\": \"Caf\xef\xbf\xbd \\\"quoted\\\" \xc3\xa9\""), std::string::npos)
+    EXPECT_NE(json->find("\"CFBundleDisplayName\": \"Caf\xef\xbf\xbd \\\"quoted\\\" \xc3\xa9\xef\xbf\xbd\\tend\""),
+              std::string::npos)
         << *json;
+    EXPECT_EQ(device.tool({"-n", std::string("\x1b[31mred", 8), "Category000"}).out, "");
+    json = device.plistJson("/Applications/Category000.app/Info.plist");
+    ASSERT_TRUE(json.has_value());
+    EXPECT_NE(json->find("\"CFBundleDisplayName\": \"\xef\xbf\xbd[31mred\""), std::string::npos) << *json;
 }
 
 }  // namespace
