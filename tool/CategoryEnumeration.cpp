@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Plist.h"
 #include "tool/CategoryPreferencesFile.h"
+#include "tool/PlainInfoPlist.h"
 
 namespace nestora::tool {
 
@@ -20,6 +21,40 @@ bool isCategoryIdentifier(std::string_view identifier) {
 const char* textOrNull(const std::optional<std::string>& text) { return text ? text->c_str() : "(null)"; }
 
 std::optional<std::string> displayNameOf(const plist::Value& info) { return info.stringForKey("CFBundleDisplayName"); }
+
+// Whether an Info.plist could name a category at all. Most bundles in
+// /Applications are ordinary apps, and parsing every one of them is most of
+// the cost of a scan; a file whose bytes hold the maker's name neither as
+// text nor as UTF-16 (how a binary list stores non-ASCII strings), and no
+// XML construct that could split or encode it (entity, comment, CDATA),
+// cannot hold a category identifier.
+bool mayNameCategory(std::string_view bytes) {
+    static constexpr std::string_view kMaker = "quarvek";
+    static constexpr std::string_view kMakerUtf16("\0q\0u\0a\0r\0v\0e\0k", 14);
+    return bytes.find(kMaker) != std::string_view::npos || bytes.find(kMakerUtf16) != std::string_view::npos ||
+           bytes.find('&') != std::string_view::npos || bytes.find("<!--") != std::string_view::npos ||
+           bytes.find("<![CDATA[") != std::string_view::npos;
+}
+
+struct PrefsScan {
+    std::vector<std::string> identifiers;
+    std::unordered_set<std::string> entries;  // every name in the folder
+};
+
+PrefsScan scanPrefsFolder() {
+    PrefsScan scan;
+    auto entries = files::listFolder(kCategoryPreferencesFolder);
+    if (!entries) {
+        return scan;
+    }
+    for (std::string& entry : *entries) {
+        if (entry.starts_with(kCategoryIdentifierPrefix) && dotComponentCount(entry) == 5) {
+            scan.identifiers.push_back(entry.substr(0, entry.rfind('.')));
+        }
+        scan.entries.insert(std::move(entry));
+    }
+    return scan;
+}
 
 }  // namespace
 
@@ -36,31 +71,27 @@ std::vector<CategoryBundle> scanCategoryBundles() {
         std::string path(kApplicationsFolder);
         path.push_back('/');
         path.append(entry);
-        auto info = plist::readFile(path + "/Info.plist");
-        if (!info) {
+        auto bytes = files::readFile(path + "/Info.plist", plist::kMaxInputBytes);
+        if (!bytes || !mayNameCategory(*bytes)) {
             continue;
         }
-        auto identifier = info->stringForKey("CFBundleIdentifier");
+        std::optional<std::string> identifier;
+        std::optional<std::string> displayName;
+        if (auto plain = readPlainInfoPlist(*bytes)) {
+            identifier = plain->stringForKey("CFBundleIdentifier");
+            displayName = plain->stringForKey("CFBundleDisplayName");
+        } else if (auto info = plist::parse(*bytes)) {
+            identifier = info->stringForKey("CFBundleIdentifier");
+            displayName = displayNameOf(*info);
+        }
         if (identifier && isCategoryIdentifier(*identifier)) {
-            bundles.push_back(CategoryBundle{std::move(path), displayNameOf(*info)});
+            bundles.push_back(CategoryBundle{std::move(path), std::move(displayName)});
         }
     }
     return bundles;
 }
 
-std::vector<std::string> scanCategoryPrefs() {
-    std::vector<std::string> identifiers;
-    auto entries = files::listFolder(kCategoryPreferencesFolder);
-    if (!entries) {
-        return identifiers;
-    }
-    for (const std::string& entry : *entries) {
-        if (entry.starts_with(kCategoryIdentifierPrefix) && dotComponentCount(entry) == 5) {
-            identifiers.push_back(entry.substr(0, entry.rfind('.')));
-        }
-    }
-    return identifiers;
-}
+std::vector<std::string> scanCategoryPrefs() { return scanPrefsFolder().identifiers; }
 
 std::vector<std::string> collectCategoryIdentifiers(const std::vector<std::string>& prefs,
                                                     const std::vector<CategoryBundle>& bundles) {
@@ -80,9 +111,9 @@ std::vector<std::string> collectCategoryIdentifiers() {
 }
 
 void printCategoryList(std::FILE* out) {
-    const std::vector<std::string> prefs = scanCategoryPrefs();
+    const PrefsScan prefs = scanPrefsFolder();
     const std::vector<CategoryBundle> bundles = scanCategoryBundles();
-    const std::vector<std::string> identifiers = collectCategoryIdentifiers(prefs, bundles);
+    const std::vector<std::string> identifiers = collectCategoryIdentifiers(prefs.identifiers, bundles);
     if (identifiers.empty()) {
         std::fputs("No categories found.\n", out);
         return;
@@ -107,7 +138,9 @@ void printCategoryList(std::FILE* out) {
             path = bundlePath;
         }
         std::optional<std::string> third;
-        if (categoryPrefsExist(identifier)) {
+        // The folder was just listed; its names answer "do the preferences
+        // exist" without asking the file system again.
+        if (prefs.entries.contains(preferencesFileName(identifier))) {
             third = identifier;
         }
         std::fprintf(out, "%-17.17s %-35.35s %s\n", textOrNull(name), textOrNull(path), textOrNull(third));

@@ -1,0 +1,113 @@
+// The quick Info.plist read must agree with the full parser wherever it
+// answers at all: checked on the forms we and others write, and on many
+// mutations of them.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/Plist.h"
+#include "tool/PlainInfoPlist.h"
+
+namespace nestora::test {
+namespace {
+
+using tool::readPlainInfoPlist;
+
+// Where the quick read answers, the full parse must give a dictionary with
+// exactly the same string values.
+void expectAgreement(const std::string& bytes) {
+    auto plain = readPlainInfoPlist(bytes);
+    if (!plain) {
+        return;
+    }
+    auto full = plist::parse(bytes);
+    ASSERT_TRUE(full.has_value()) << "quick read accepted what the parser refuses:\n" << bytes;
+    ASSERT_TRUE(full->isDictionary()) << bytes;
+    std::size_t strings = 0;
+    for (const auto& [key, value] : *full->dictionary()) {
+        if (value.isString()) {
+            ++strings;
+            EXPECT_EQ(plain->stringForKey(key), *value.string()) << key << " in\n" << bytes;
+        } else {
+            EXPECT_EQ(plain->stringForKey(key), std::nullopt) << key << " in\n" << bytes;
+        }
+    }
+    EXPECT_EQ(plain->strings.size(), strings) << bytes;
+}
+
+std::vector<std::string> samples() {
+    plist::Dictionary info;
+    info["CFBundleIdentifier"] = "com.quarvek.nestora.Category000";
+    info["CFBundleDisplayName"] = "Games \xc3\xa9 \xe2\x98\x83 with  spaces\tand tab";
+    info["CFBundleName"] = "";
+    info["Quoted"] = "\"q\" 'a'";
+    info["Flag"] = true;
+    info["Count"] = 42;
+    std::vector<std::string> out = {plist::toXml(plist::Value(info))};
+    out.push_back(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+        "<key>CFBundleIdentifier</key><string>com.example.app</string>\n"
+        "<key>CFBundleDisplayName</key>\n\n  <string/>\n<key>N</key><integer>-17</integer><key>B</key><false/>\n"
+        "</dict>\n</plist>\n");
+    out.push_back("<plist><dict><key>A</key><string>one\nline two</string></dict></plist>");
+    out.push_back("<plist version=\"1.0\"><dict></dict></plist>");
+    return out;
+}
+
+TEST(ToolPlainInfoPlist, ReadsThePlainFormsLikeTheParser) {
+    for (const std::string& sample : samples()) {
+        ASSERT_TRUE(readPlainInfoPlist(sample).has_value()) << sample;
+        expectAgreement(sample);
+    }
+    auto ours = readPlainInfoPlist(samples()[0]);
+    EXPECT_EQ(ours->stringForKey("CFBundleIdentifier"), "com.quarvek.nestora.Category000");
+    EXPECT_EQ(ours->stringForKey("Flag"), std::nullopt);
+}
+
+TEST(ToolPlainInfoPlist, LeavesEverythingElseToTheParser) {
+    for (const char* bytes : {
+             "<plist><dict><key>A</key><string>x &amp; y</string></dict></plist>",
+             "<plist><dict><key>A</key><string>x > y</string></dict></plist>",
+             "<?xml version=\"1.1\"?><plist><dict></dict></plist>",
+             "<plist><dict><key>A</key><string>x<!-- c -->y</string></dict></plist>",
+             "<plist><dict><key>A</key><string><![CDATA[x]]></string></dict></plist>",
+             "<plist><dict><key>A</key><array/></dict></plist>",
+             "<plist><dict><key>A</key><string>1</string><key>A</key><string>2</string></dict></plist>",
+             "<plist><dict><key>A</key><string>cr\r\nlf</string></dict></plist>",
+             "<plist><dict><key>A</key><string>\xff</string></dict></plist>",
+             "<plist><dict><key>A</key><integer>99999999999999999999</integer></dict></plist>",
+             "<plist><dict><key>A</key><string>x</string></dict></plist> trailing",
+             "<plist><array/></plist>",
+             "bplist00",
+             "",
+         }) {
+        EXPECT_FALSE(readPlainInfoPlist(bytes).has_value()) << bytes;
+    }
+}
+
+TEST(ToolPlainInfoPlist, AgreesWithTheParserOnMutations) {
+    std::mt19937 random(20261207);
+    const std::string alphabet = "<>/&!-[]? \t\n\r\"'=akdisgtrnuecpl01\xc3\xa9\xff";
+    for (const std::string& sample : samples()) {
+        for (int round = 0; round < 3000; ++round) {
+            std::string bytes = sample;
+            const int edits = 1 + static_cast<int>(random() % 3);
+            for (int e = 0; e < edits && !bytes.empty(); ++e) {
+                const std::size_t at = random() % bytes.size();
+                switch (random() % 3) {
+                    case 0: bytes[at] = alphabet[random() % alphabet.size()]; break;
+                    case 1: bytes.insert(at, 1, alphabet[random() % alphabet.size()]); break;
+                    default: bytes.erase(at, 1 + random() % 8); break;
+                }
+            }
+            expectAgreement(bytes);
+            if (HasFatalFailure()) {
+                return;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace nestora::test
