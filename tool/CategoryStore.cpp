@@ -30,12 +30,19 @@ std::string categoryBundlePathForNumber(int number) {
     return buffer.data();
 }
 
-std::optional<std::string> nextFreeCategoryPath(int firstNumber) {
+std::optional<int> nextFreeCategoryNumber(int firstNumber) {
     for (int number = firstNumber; number < kCategoryLimit; ++number) {
-        std::string path = categoryBundlePathForNumber(number);
+        const std::string path = categoryBundlePathForNumber(number);
         if (!files::exists(path) && !categoryPrefsExist(identifierForBundlePath(path))) {
-            return path;
+            return number;
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> nextFreeCategoryPath(int firstNumber) {
+    if (auto number = nextFreeCategoryNumber(firstNumber)) {
+        return categoryBundlePathForNumber(*number);
     }
     return std::nullopt;
 }
@@ -97,16 +104,17 @@ bool createPrefsFile(std::FILE* out, std::string_view identifier) {
 bool createCategory(std::FILE* out, std::string_view displayName) {
     int firstNumber = 0;
     for (;;) {
-        std::optional<std::string> path = nextFreeCategoryPath(firstNumber);
-        if (!path) {
+        std::optional<int> number = nextFreeCategoryNumber(firstNumber);
+        if (!number) {
             std::fputs("ERROR: Category limit reached (1000 categories)\n", out);
             return false;
         }
-        const std::string identifier = identifierForBundlePath(*path);
-        const BundleOutcome bundle = createCategoryBundle(out, *path, false);
+        const std::string path = categoryBundlePathForNumber(*number);
+        const std::string identifier = identifierForBundlePath(path);
+        const BundleOutcome bundle = createCategoryBundle(out, path, false);
         if (bundle == BundleOutcome::FolderTaken) {
             // Another run took this number between the look and the mkdir.
-            firstNumber = std::stoi(path->substr(std::string_view("/Applications/Category").size(), 3)) + 1;
+            firstNumber = *number + 1;
             continue;
         }
         if (bundle == BundleOutcome::FolderFailed) {

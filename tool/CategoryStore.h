@@ -30,6 +30,8 @@ std::string categoryBundlePathForNumber(int number);
 // identifier (a category whose bundle was lost keeps its items and settings
 // until it is repaired or deleted). None when every number is taken.
 std::optional<std::string> nextFreeCategoryPath(int firstNumber = 0);
+// The same as a number.
+std::optional<int> nextFreeCategoryNumber(int firstNumber = 0);
 
 // The eleven-key Info.plist of a category bundle, display name = directory name.
 plist::Dictionary categoryInfoDictionary(std::string_view identifier);
