@@ -123,8 +123,8 @@ TEST(ToolCreate, RollbackRemovesOnlyWhatThisRunMade) {
 
 TEST(ToolCreate, CreatesAtTheSameTimeAllSucceedWithDistinctNumbers) {
     ToolDevice device;
-    constexpr int kRuns = 6;
-    constexpr int kPerRun = 5;
+    constexpr int kRuns = 8;
+    constexpr int kPerRun = 25;
     std::vector<std::future<RunResult>> runs;
     for (int r = 0; r < kRuns; ++r) {
         runs.push_back(std::async(std::launch::async, [&device, r] {

@@ -94,5 +94,19 @@ TEST(ToolIcon, RefusesWhatIsNotAReadablePngAndKeepsTheIcon) {
     EXPECT_EQ(device.readFile(kIcon), pngBytes("current"));
 }
 
+TEST(ToolIcon, AFailedWriteLeavesTheOldIcon) {
+    auto user = unprivilegedUser();
+    if (!user) {
+        GTEST_SKIP() << "needs root to run the tool as a user who cannot write the bundle";
+    }
+    ToolDevice device;
+    device.makeCategory("Category000", "Games");
+    device.writeFile(kIcon, pngBytes("current"));
+    device.writeFile("/Icons/new.png", pngBytes("new"));
+    RunResult run = device.toolAs(user->uid, user->gid, {"-i", "/Icons/new.png", "Category000"});
+    EXPECT_EQ(run.out, "ERROR: Unable to write file: /Applications/Category000.app/icon.png\n");
+    EXPECT_EQ(device.readFile(kIcon), pngBytes("current"));
+}
+
 }  // namespace
 }  // namespace nestora::test
