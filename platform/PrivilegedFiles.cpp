@@ -167,34 +167,12 @@ private:
 
 }  // namespace
 
-FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-        fd_ = other.release();
-    }
-    return *this;
-}
-
-FileDescriptor::~FileDescriptor() {
-    if (fd_ >= 0) {
-        close(fd_);
-    }
-}
-
-int FileDescriptor::release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
 std::optional<FileDescriptor> openFolder(std::string_view devicePath) {
     if (devicePath.empty() || devicePath.front() != '/') {
         return std::nullopt;
     }
     FileDescriptor current(open(platform::hostPath("/").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!current.valid()) {
+    if (!current) {
         return std::nullopt;
     }
     std::size_t pos = 0;
@@ -269,7 +247,7 @@ std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string
     }
     FileDescriptor fd(openat(folder.get(), nameString(name).c_str(),
                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.valid()) {
+    if (!fd) {
         return std::nullopt;
     }
     struct stat st{};
@@ -287,7 +265,7 @@ std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string
 
 std::optional<std::string> readFileHead(std::string_view devicePath, std::size_t maxBytes) {
     FileDescriptor fd(open(platform::hostPath(devicePath).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.valid()) {
+    if (!fd) {
         return std::nullopt;
     }
     struct stat st{};
@@ -319,7 +297,7 @@ bool createEmptyFileAt(const FileDescriptor& folder, std::string_view name, mode
     }
     FileDescriptor fd(openat(folder.get(), nameString(name).c_str(),
                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode));
-    return fd.valid();
+    return static_cast<bool>(fd);
 }
 
 ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes,
@@ -329,15 +307,15 @@ ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name,
     }
     std::string temporary;
     FileDescriptor fd;
-    for (int attempt = 0; attempt < 16 && !fd.valid(); ++attempt) {
+    for (int attempt = 0; attempt < 16 && !fd; ++attempt) {
         temporary = temporaryName(name);
         fd = FileDescriptor(openat(folder.get(), temporary.c_str(),
                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
-        if (!fd.valid() && errno != EEXIST) {
+        if (!fd && errno != EEXIST) {
             break;
         }
     }
-    if (!fd.valid()) {
+    if (!fd) {
         return ReplaceResult::WriteFailed;
     }
     bool written = writeAll(fd.get(), bytes) && fchmod(fd.get(), options.mode & 07777) == 0;
@@ -390,7 +368,7 @@ InvokerRead readFileAsInvoker(std::string_view path, std::size_t limit) {
         // O_NONBLOCK: a FIFO or device named here must not hang the tool.
         fd = FileDescriptor(open(platform::hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     }
-    if (!fd.valid()) {
+    if (!fd) {
         return result;
     }
     struct stat st{};
