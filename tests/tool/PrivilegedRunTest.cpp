@@ -83,16 +83,16 @@ protected:
     }
 
     RunResult runAsUser(const std::vector<std::string>& arguments) const {
-        const std::string userspec = "--userspec=" + std::to_string(user.uid) + ":" + std::to_string(user.gid);
+        const std::string asUser = "--userspec=" + std::to_string(user.uid) + ":" + std::to_string(user.gid);
         const std::string groups = "--groups=" + std::to_string(user.gid);
         std::vector<std::string> argv;
         if (withProc) {
             argv = {"/usr/bin/unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
-                    "mount -t proc proc \"$0/proc\" && exec /usr/sbin/chroot " + userspec + " " + groups +
+                    "mount -t proc proc \"$0/proc\" && exec /usr/sbin/chroot " + asUser + " " + groups +
                         " \"$0\" \"$@\"",
                     device.root(), kInstalledTool};
         } else {
-            argv = {"/usr/sbin/chroot", userspec, groups, device.root(), kInstalledTool};
+            argv = {"/usr/sbin/chroot", asUser, groups, device.root(), kInstalledTool};
         }
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         return runProgram(argv, {"NESTORA_DEVICE_ROOT=/decoy"});
