@@ -58,10 +58,11 @@ RootViewController::RootViewController(std::string helpBaseUrl, std::string chan
     setStyleSheet(QStringLiteral("background: white;"));
     tableView_ = makeChild<TableView>(this);
     tableView_->setGeometry(0, 0, 320, kTableHeight);
+    tableView_->setRowHeight(kRowHeight);
+    tableView_->setAllowsSelectionDuringEditing(true);
+    // Cells are configured when the screen first appears, not before.
     tableView_->setDataSource(this);
     tableView_->setDelegate(this);
-    tableView_->setAllowsSelectionDuringEditing(true);
-    tableView_->setRowHeight(kRowHeight);
     dock_ = makeChild<QLabel>(this);
     dock_->setGeometry(0, kDockY, 320, kDockHeight);
     dock_->setScaledContents(true);
@@ -138,11 +139,12 @@ void RootViewController::commitDelete(TableView& table, int row) {
 
 void RootViewController::didSelectRow(TableView& table, int) {
     if (table.isEditing()) {
-        editCategoryAtRow();
+        editCategoryAtRow();  // the row stays selected for the rename or icon that follows
+        return;
     }
-    // In normal mode a row opens the category's contents; that screen is not
-    // part of this build yet, so the row only stays selected until the list
-    // appears again.
+    // In normal mode a row opens the category's contents. That screen is not
+    // part of this build yet, so the tap only flashes the row.
+    table.deselectRow();
 }
 
 AccessoryType RootViewController::accessoryTypeForRow(const TableView& table, int) const {

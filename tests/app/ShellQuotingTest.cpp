@@ -60,7 +60,7 @@ TEST(AppShellQuoting, ShellTurnsEveryEscapedTitleBackIntoTheTypedText) {
 
 // A stand-in tool that records each argument it gets on a line of its own,
 // with a count first, in a device root whose path itself needs quoting.
-class RecordingTool : public ::testing::Test {
+class AppRecordingTool : public ::testing::Test {
 protected:
     void SetUp() override {
         device_.makeFolder("/Applications/Nestora.app");
@@ -85,7 +85,7 @@ std::string expectedArgs(const std::vector<std::string>& args) {
     return out;
 }
 
-TEST_F(RecordingTool, FourCommandLinesCarryEachOperandAsOneWord) {
+TEST_F(AppRecordingTool, FourCommandLinesCarryEachOperandAsOneWord) {
     for (const std::string& title : kHostileTitles) {
         ASSERT_TRUE(runToolCommandLine(createCategoryCommandLine(title))) << title;
         EXPECT_EQ(recorded(), expectedArgs({"-c", title}));
@@ -100,7 +100,7 @@ TEST_F(RecordingTool, FourCommandLinesCarryEachOperandAsOneWord) {
     EXPECT_EQ(recorded(), expectedArgs({"-d", "Category012"}));
 }
 
-TEST_F(RecordingTool, DirectoryNameFromAHostileFileNameStaysOneWord) {
+TEST_F(AppRecordingTool, DirectoryNameFromAHostileFileNameStaysOneWord) {
     // The list is built from file names in a folder the user can write.
     const std::string identifier = "com.quarvek.nestora.`touch${IFS}pwned`;$(touch pwned)";
     ASSERT_TRUE(runToolCommandLine(deleteCategoryCommandLine(identifier)));
