@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "tests/support/PythonPlist.h"
 #include "tests/tool/ToolHarness.h"
 
 namespace nestora::test {
@@ -82,6 +83,22 @@ TEST(ToolList, BundlesAreRecognisedByTheirInfoPlistIdentifier) {
     // The identifier comes from the folder name, not from the Info.plist.
     device.makeApp("/Applications/Games.app", "com.quarvek.nestora.Category042", "Games");
     EXPECT_EQ(device.tool({"-l"}).out, listLine("Games", "/Applications/Games.app", "(null)"));
+}
+
+TEST(ToolList, IdentifiersStoredAsUtf16OrWithEntitiesAreFound) {
+    ToolDevice device;
+    // A binary list stores a non-ASCII string as UTF-16.
+    device.makeFolder("/Applications/Bin\xc3\xa9.app");
+    ASSERT_TRUE(plistlibWrite(device.host("/Applications/Bin\xc3\xa9.app/Info.plist"),
+                              "{'CFBundleIdentifier': 'com.quarvek.nestora.Bin\\u00e9', 'CFBundleDisplayName': 'Binary'}",
+                              "binary"));
+    EXPECT_EQ(device.tool({"-l"}).out, listLine("Binary", "/Applications/Bin\xc3\xa9.app", "(null)"));
+    std::filesystem::remove_all(device.host("/Applications/Bin\xc3\xa9.app"));
+    device.writeFile("/Applications/Ent.app/Info.plist",
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                     "<key>CFBundleIdentifier</key><string>com.quar&#118;ek.nestora.Ent</string>"
+                     "<key>CFBundleDisplayName</key><string>Entity &amp; co</string></dict></plist>\n");
+    EXPECT_EQ(device.tool({"-l"}).out, listLine("Entity & co", "/Applications/Ent.app", "(null)"));
 }
 
 TEST(ToolList, PreferencesFilesComeFirstAndEachCategoryOnce) {
