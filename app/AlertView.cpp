@@ -1,5 +1,6 @@
 #include "app/AlertView.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -67,6 +68,9 @@ void AlertView::addTextField() {
         return;
     }
     textField_ = makeChild<QLineEdit>(this);
+    // Return takes the action button (the last one), as a tap on it would.
+    connect(textField_, &QLineEdit::returnPressed, this,
+            [this] { clickButton(static_cast<int>(buttons_.size()) - 1); });
     textField_->setStyleSheet(
         QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid #333;"
                        " font: 16px 'Helvetica'; padding: 0 4px; }"));
@@ -129,6 +133,9 @@ AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context
     shown->raise();
     if (shown->textField_ != nullptr) {
         shown->textField_->setFocus();
+    } else {
+        shown->setFocusPolicy(Qt::StrongFocus);
+        shown->setFocus();
     }
     AlertAnswerQueue& queue = AlertAnswerQueue::forWindow(window);
     queue.shown_ << shown->title_ + QLatin1Char('|') + shown->message_;
@@ -157,6 +164,14 @@ void AlertView::clickButton(int index) {
     if (handler_) {
         handler_(*this, index);
     }
+}
+
+void AlertView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        clickButton(0);  // the cancel button (or the only one)
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void AlertView::paintEvent(QPaintEvent*) {

@@ -1,5 +1,7 @@
 #include "app/NavigationBar.h"
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>

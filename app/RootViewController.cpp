@@ -112,7 +112,11 @@ int RootViewController::numberOfRows(const TableView&) const {
 
 std::unique_ptr<TableViewCell> RootViewController::cellForRow(TableView& table, int row) {
     std::unique_ptr<TableViewCell> reused = table.dequeueReusableCell(QString::fromLatin1(kNestoraTableCellIdentifier));
-    std::unique_ptr<NestoraTableCell> cell(static_cast<NestoraTableCell*>(reused.release()));
+    std::unique_ptr<NestoraTableCell> cell;
+    if (auto* category = dynamic_cast<NestoraTableCell*>(reused.get())) {
+        reused.release();
+        cell.reset(category);
+    }
     if (!cell) {
         cell = std::make_unique<NestoraTableCell>(QString::fromLatin1(kNestoraTableCellIdentifier), cellPreferences());
         cell->setShowsAccessoryWhenEditing(true);

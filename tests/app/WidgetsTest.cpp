@@ -94,12 +94,27 @@ TEST(AppAlertView, TextFieldGrowsTheBoxAndTakesTheFocus) {
     EXPECT_EQ(shown->boxFrame().height(), plainBox.height() + 50);
     EXPECT_LT(shown->boxFrame().y(), plainBox.y());
     EXPECT_TRUE(shown->boxFrame().contains(shown->textField()->geometry()));
-    // A second tap does not report twice.
-    int taps = 0;
-    shown->setClickHandler([&taps](AlertView&, int) { ++taps; });
-    shown->clickButton(1);
-    shown->clickButton(1);
-    EXPECT_EQ(taps, 1);
+    // Return in the field takes the action button, once.
+    std::vector<int> taps;
+    shown->setClickHandler([&taps](AlertView&, int index) { taps.push_back(index); });
+    QTest::keyClicks(shown->textField(), QStringLiteral("New"));
+    QTest::keyClick(shown->textField(), Qt::Key_Return);
+    shown->clickButton(0);
+    EXPECT_EQ(taps, std::vector<int>{1});
+}
+
+TEST(AppAlertView, EscapeCancels) {
+    QWidget window;
+    window.resize(320, 480);
+    window.show();
+    auto alert = std::make_unique<AlertView>(QStringLiteral("What do you want to edit?"), QString(),
+                                             QStringLiteral("Cancel"),
+                                             QStringList{QStringLiteral("Name"), QStringLiteral("Icon")});
+    int heard = -1;
+    alert->setClickHandler([&heard](AlertView&, int index) { heard = index; });
+    AlertView* shown = AlertView::present(std::move(alert), &window);
+    QTest::keyClick(shown, Qt::Key_Escape);
+    EXPECT_EQ(heard, 0);
 }
 
 class NumberRows : public TableViewDataSource {
