@@ -126,6 +126,8 @@ void TableView::deleteRow(int row) {
     if (auto it = visible_.find(row); it != visible_.end()) {
         TableViewCell* dying = it->second;
         visible_.erase(it);
+        // Fades out under the rows that close up over its place.
+        dying->lower();
         auto* effect = makeChild<QGraphicsOpacityEffect>(dying);
         dying->setGraphicsEffect(effect);
         auto* fade = makeChild<QPropertyAnimation>(effect, effect, "opacity");
