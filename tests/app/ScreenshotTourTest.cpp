@@ -1,0 +1,36 @@
+// The headless path of scripts/demo: the tour program walks the list screen
+// on a device and leaves one picture per state, without changing the device.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <filesystem>
+
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/RunProgram.h"
+
+namespace nestora::app {
+namespace {
+
+TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
+    test::AppDevice device;
+    device.makeCategory("Category000", "Games", std::vector<std::string>{"com.apple.mobilemail"});
+    const std::string out = device.root() + "/shots";
+    const test::RunResult result = test::runProgram({"/usr/bin/timeout", "60", NESTORA_TOUR_EXECUTABLE, out},
+                                                    {"QT_QPA_PLATFORM=offscreen"});
+    ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
+    for (const char* name : {"1-list.png", "2-edit-mode.png", "3-add-alert.png", "4-help.png"}) {
+        const QImage image(QString::fromStdString(out + "/" + name));
+        EXPECT_EQ(image.size(), QSize(320, 480)) << name;
+        EXPECT_NE(result.out.find(name), std::string::npos) << "the tour does not say where " << name << " is";
+    }
+    // No alert at launch on this device, so no launch picture.
+    EXPECT_FALSE(std::filesystem::exists(out + "/0-launch-alert.png"));
+    // The add alert was cancelled: no category was made, no restart owed.
+    EXPECT_FALSE(device.exists("/Applications/Category001.app"));
+    EXPECT_FALSE(device.exists("/var/mobile/Library/Preferences/com.quarvek.nestora.plist"));
+}
+
+}  // namespace
+}  // namespace nestora::app
