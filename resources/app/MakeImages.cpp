@@ -170,7 +170,7 @@ QImage toggle(bool on) {
     return image;
 }
 
-struct CategoryIconSpec {
+struct CategoryIconDrawing {
     const char* file;
     QColor colour;
     QString picture;
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
     ok &= save(glossyIcon(kIconSide, QColor(0xb4, 0xb8, 0xbe), [](QPainter&, QRectF) {}),
                out.filePath(QStringLiteral("blank.png")));
 
-    const std::vector<CategoryIconSpec> icons = {
+    const std::vector<CategoryIconDrawing> icons = {
         {"Games.png", QColor(0x8e, 0x3c, 0xc8), QStringLiteral("\u265E")},      // chess knight
         {"Music.png", QColor(0xe0, 0x6a, 0x1a), QStringLiteral("\u266B")},      // notes
         {"Social.png", QColor(0x2a, 0x8c, 0xe0), QStringLiteral("\u263A")},     // smile
@@ -225,7 +225,7 @@ int main(int argc, char** argv) {
         {"Time.png", QColor(0x30, 0x3a, 0x5a), QStringLiteral("\u231A")},       // watch
         {"Flags.png", QColor(0xc0, 0x30, 0x30), QStringLiteral("\u2691")},      // flag
     };
-    for (const CategoryIconSpec& icon : icons) {
+    for (const CategoryIconDrawing& icon : icons) {
         ok &= save(glossyIcon(kIconSide, icon.colour, glyph(icon.picture)),
                    out.filePath(QStringLiteral("icons/") + QLatin1String(icon.file)));
     }

@@ -18,23 +18,27 @@ namespace {
 
 class CountingScreen : public ViewController {
 public:
-    explicit CountingScreen(QString name) { setTitle(std::move(name)); setBackButtonTitle(QStringLiteral("Back")); }
-    void viewWillAppear() override { log << title() + QStringLiteral(" will appear"); }
-    void viewDidAppear() override { log << title() + QStringLiteral(" did appear"); }
-    void viewWillDisappear() override { log << title() + QStringLiteral(" will disappear"); }
-    static QStringList log;
+    CountingScreen(QString name, QStringList& log) : log_(log) {
+        setTitle(std::move(name));
+        setBackButtonTitle(QStringLiteral("Back"));
+    }
+    void viewWillAppear() override { log_ << title() + QStringLiteral(" will appear"); }
+    void viewDidAppear() override { log_ << title() + QStringLiteral(" did appear"); }
+    void viewWillDisappear() override { log_ << title() + QStringLiteral(" will disappear"); }
+
+private:
+    QStringList& log_;
 };
-QStringList CountingScreen::log;
 
 TEST(AppNavigationController, PushPopAndModalAppearances) {
-    CountingScreen::log.clear();
+    QStringList log;
     QWidget window;
     window.resize(320, 413);
-    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root")));
+    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root"), log));
     nav->setGeometry(window.rect());
     window.show();
     nav->showTop();
-    nav->pushViewController(std::make_unique<CountingScreen>(QStringLiteral("Second")));
+    nav->pushViewController(std::make_unique<CountingScreen>(QStringLiteral("Second"), log));
     EXPECT_EQ(nav->depth(), 2u);
     EXPECT_EQ(nav->navigationBar().titleText(), QStringLiteral("Second"));
     ASSERT_NE(nav->navigationBar().leftButton(), nullptr);
@@ -43,12 +47,12 @@ TEST(AppNavigationController, PushPopAndModalAppearances) {
     test::settle();
     EXPECT_EQ(nav->depth(), 1u);
     EXPECT_EQ(nav->navigationBar().titleText(), QStringLiteral("Root"));
-    nav->rootViewController()->presentModalViewController(std::make_unique<CountingScreen>(QStringLiteral("Modal")));
+    nav->rootViewController()->presentModalViewController(std::make_unique<CountingScreen>(QStringLiteral("Modal"), log));
     ASSERT_NE(nav->rootViewController()->modalViewController(), nullptr);
     EXPECT_EQ(nav->rootViewController()->modalViewController()->geometry(), nav->rect());
     nav->rootViewController()->modalViewController()->dismissModalViewController();
     test::settle();
-    EXPECT_EQ(CountingScreen::log,
+    EXPECT_EQ(log,
               (QStringList{"Root will appear", "Root did appear", "Root will disappear", "Second will appear",
                            "Second did appear", "Second will disappear", "Root will appear", "Root did appear",
                            "Root will disappear", "Modal will appear", "Modal did appear", "Modal will disappear",
