@@ -26,6 +26,22 @@ struct BinaryLayout {
     }
 };
 
+// The element count of an object whose marker is `marker`: the low nibble,
+// or when that is 0xF an integer object that follows (marker 0x1n, 2^n
+// bytes). Advances `cursor` past it; false when it does not fit.
+bool readCount(const BinaryLayout& layout, unsigned char marker, std::size_t& cursor, std::uint64_t& count) {
+    count = marker & 0x0F;
+    if (count != 0x0F) return true;
+    if (cursor >= layout.offsetTableStart) return false;
+    const unsigned char intMarker = layout.bytes[cursor++];
+    if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3) return false;
+    const std::size_t width = std::size_t{1} << (intMarker & 0x0F);
+    if (cursor + width > layout.offsetTableStart) return false;
+    count = readBigEndian(layout.bytes + cursor, width);
+    cursor += width;
+    return true;
+}
+
 bool isKeyString(const BinaryLayout& layout, std::uint64_t object);
 
 // The references held by a container object, or false when its header or
@@ -39,17 +55,8 @@ bool childrenOf(const BinaryLayout& layout, std::uint64_t object, std::vector<st
     if (kind != 0xA && kind != 0xC && kind != 0xD) return true;  // not a container
 
     std::size_t cursor = static_cast<std::size_t>(offset) + 1;
-    std::uint64_t count = marker & 0x0F;
-    if (count == 0x0F) {
-        // The count follows as an integer object: marker 0x1n, 2^n bytes.
-        if (cursor >= layout.offsetTableStart) return false;
-        const unsigned char intMarker = layout.bytes[cursor++];
-        if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3) return false;
-        const std::size_t width = std::size_t{1} << (intMarker & 0x0F);
-        if (cursor + width > layout.offsetTableStart) return false;
-        count = readBigEndian(layout.bytes + cursor, width);
-        cursor += width;
-    }
+    std::uint64_t count = 0;
+    if (!readCount(layout, marker, cursor, count)) return false;
     const std::uint64_t refs = kind == 0xD ? count * 2 : count;
     if (count > layout.offsetTableStart || refs > (layout.offsetTableStart - cursor) / layout.refSize) return false;
     children.reserve(static_cast<std::size_t>(refs));
@@ -72,16 +79,8 @@ bool isKeyString(const BinaryLayout& layout, std::uint64_t object) {
     const unsigned kind = marker >> 4;
     if (kind != 0x5 && kind != 0x6) return false;
     std::size_t cursor = static_cast<std::size_t>(offset) + 1;
-    std::uint64_t count = marker & 0x0F;
-    if (count == 0x0F) {
-        if (cursor >= layout.offsetTableStart) return false;
-        const unsigned char intMarker = layout.bytes[cursor++];
-        if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3) return false;
-        const std::size_t width = std::size_t{1} << (intMarker & 0x0F);
-        if (cursor + width > layout.offsetTableStart) return false;
-        count = readBigEndian(layout.bytes + cursor, width);
-        cursor += width;
-    }
+    std::uint64_t count = 0;
+    if (!readCount(layout, marker, cursor, count)) return false;
     const std::size_t unit = kind == 0x6 ? 2 : 1;
     if (count > (layout.offsetTableStart - cursor) / unit) return false;
     for (std::uint64_t i = 0; i < count; ++i) {
