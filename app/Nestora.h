@@ -54,6 +54,8 @@ public:
     static constexpr int kInformationalAlert = 0;
     static constexpr int kFatalAlert = 3;
 
+    // Made after the QApplication, as its child (that is how
+    // sharedApplication() finds it), and destroyed before it.
     explicit Nestora(WebHosts hosts = configuredWebHosts());
     ~Nestora() override;
     Nestora(const Nestora&) = delete;
