@@ -101,20 +101,29 @@ void BM_LaunchToFirstFrame_LargeDevice(benchmark::State& state) {
     runLaunches(state, nestora::bench::largeDeviceRoot());
 }
 
+// A device with one category, made once and removed at exit.
+std::string makeOneCategoryDevice() {
+    std::string dir = (std::filesystem::temp_directory_path() / "nestora-small-XXXXXX").string();
+    if (::mkdtemp(dir.data()) == nullptr) std::abort();
+    const std::string command =
+        std::string(NESTORA_SOURCE_DIR) + "/bench/make-large-device '" + dir + "' --apps 20 --categories 1 >/dev/null";
+    if (std::system(command.c_str()) != 0) std::abort();
+    return dir;
+}
+
+const std::string& oneCategoryDevice() {
+    static const std::string root = makeOneCategoryDevice();
+    // Registered after `root` is built, so it runs before `root` goes.
+    static const bool cleanup = std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(oneCategoryDevice(), ignored);
+    }) == 0;
+    (void)cleanup;
+    return root;
+}
+
 void BM_LaunchToFirstFrame_OneCategory(benchmark::State& state) {
-    static const std::string root = [] {
-        std::string dir = (std::filesystem::temp_directory_path() / "nestora-small-XXXXXX").string();
-        if (::mkdtemp(dir.data()) == nullptr) std::abort();
-        const std::string command = std::string(NESTORA_SOURCE_DIR) + "/bench/make-large-device '" + dir +
-                                    "' --apps 20 --categories 1 >/dev/null";
-        if (std::system(command.c_str()) != 0) std::abort();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(root, ignored);
-        });
-        return dir;
-    }();
-    runLaunches(state, root);
+    runLaunches(state, oneCategoryDevice());
 }
 
 }  // namespace
