@@ -80,7 +80,10 @@ BENCHMARK(BM_List)->Unit(benchmark::kMillisecond);
 void BM_ListProgram(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
     for (auto _ : state) {
-        if (!runTool({"--list"})) state.SkipWithError("NestoraTool --list failed");
+        if (!runTool({"--list"})) {
+            state.SkipWithError("NestoraTool --list failed");
+            break;
+        }
     }
 }
 BENCHMARK(BM_ListProgram)->Unit(benchmark::kMillisecond);
@@ -99,7 +102,10 @@ void BM_Create999Taken(benchmark::State& state) {
     const std::string identifier = "com.quarvek.nestora.Category999";
     nestora::tool::removeCategoryFiles(out.get(), identifier);
     for (auto _ : state) {
-        if (!nestora::tool::createCategory(out.get(), "Bench")) state.SkipWithError("create failed");
+        if (!nestora::tool::createCategory(out.get(), "Bench")) {
+            state.SkipWithError("create failed");
+            break;
+        }
         state.PauseTiming();
         nestora::tool::removeCategoryFiles(out.get(), identifier);
         state.ResumeTiming();
@@ -114,7 +120,10 @@ void BM_Create999TakenProgram(benchmark::State& state) {
     const std::string identifier = "com.quarvek.nestora.Category999";
     nestora::tool::removeCategoryFiles(out.get(), identifier);
     for (auto _ : state) {
-        if (!runTool({"-c", "Bench"})) state.SkipWithError("NestoraTool -c failed");
+        if (!runTool({"-c", "Bench"})) {
+            state.SkipWithError("NestoraTool -c failed");
+            break;
+        }
         state.PauseTiming();
         nestora::tool::removeCategoryFiles(out.get(), identifier);
         state.ResumeTiming();

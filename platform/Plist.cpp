@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/Files.h"
+#include "platform/PlainPlist.h"
 #include "platform/PlistGuard.h"
 
 namespace nestora::plist {
@@ -56,18 +57,9 @@ std::optional<std::string> Value::stringForKey(std::string_view key) const {
     return *value->string();
 }
 
-// ---- libplist conversion ---------------------------------------------------
-
-namespace {
-
-struct NodeFree {
-    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using Node = std::unique_ptr<void, NodeFree>;
-
-// Text in a property list is UTF-8 without NUL characters: libplist's XML
-// reader refuses anything else, and its writers cut a string at a NUL.
-bool isPlainUtf8(std::string_view text) {
+// libplist's XML reader refuses anything else, and its writers cut a string
+// at a NUL.
+bool isPlainText(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -105,10 +97,19 @@ bool isPlainUtf8(std::string_view text) {
     return true;
 }
 
+// ---- libplist conversion ---------------------------------------------------
+
+namespace {
+
+struct NodeFree {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using Node = std::unique_ptr<void, NodeFree>;
+
 bool allTextIsPlain(const Value& value) {
     switch (value.type()) {
     case Type::String:
-        return isPlainUtf8(*value.string());
+        return isPlainText(*value.string());
     case Type::Array:
         for (const Value& item : *value.array()) {
             if (!allTextIsPlain(item)) return false;
@@ -116,7 +117,7 @@ bool allTextIsPlain(const Value& value) {
         return true;
     case Type::Dictionary:
         for (const auto& [key, item] : *value.dictionary()) {
-            if (!isPlainUtf8(key) || !allTextIsPlain(item)) return false;
+            if (!isPlainText(key) || !allTextIsPlain(item)) return false;
         }
         return true;
     default:
@@ -151,7 +152,7 @@ std::optional<Value> fromNode(plist_t node) {
         uint64_t length = 0;
         const char* p = plist_get_string_ptr(node, &length);
         std::string text(p ? p : "", p ? length : 0);
-        if (!isPlainUtf8(text)) return std::nullopt;
+        if (!isPlainText(text)) return std::nullopt;
         return Value(std::move(text));
     }
     case PLIST_DATA: {
@@ -194,7 +195,7 @@ std::optional<Value> fromNode(plist_t node) {
                 break;
             }
             auto value = fromNode(item);
-            if (!value || key == nullptr || !isPlainUtf8(key)) {
+            if (!value || key == nullptr || !isPlainText(key)) {
                 std::free(key);
                 ok = false;
                 break;
@@ -281,6 +282,21 @@ std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::i
     auto bytes = files::readFile(devicePath, kMaxInputBytes);
     if (!bytes) return std::nullopt;
     if (bytes->empty()) return Dictionary{};
+    // Most Info.plists are plain dictionaries of strings: read those without
+    // libplist, unless a wanted key holds something other than a string.
+    if (auto plain = readPlainDictionary(*bytes)) {
+        bool onlyStrings = true;
+        for (std::string_view key : keys) {
+            for (const auto& other : plain->otherKeys) onlyStrings = onlyStrings && other != key;
+        }
+        if (onlyStrings) {
+            Dictionary result;
+            for (std::string_view key : keys) {
+                if (auto text = plain->stringForKey(key)) result.insert_or_assign(std::string(key), Value(std::move(*text)));
+            }
+            return result;
+        }
+    }
     Node node = parseNode(*bytes);
     if (!node || plist_get_node_type(node.get()) != PLIST_DICT) return std::nullopt;
     Dictionary result;

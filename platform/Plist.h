@@ -86,6 +86,9 @@ private:
 inline constexpr std::size_t kMaxInputBytes = 1024 * 1024;
 inline constexpr std::size_t kMaxDepth = 512;
 
+// Text a property list can hold: UTF-8 without NUL characters.
+bool isPlainText(std::string_view text);
+
 // Parses XML or binary (detected). Zero bytes parse as an empty dictionary.
 // None for malformed, oversized or too deeply nested input, and for text
 // that is not UTF-8 or holds a NUL character.

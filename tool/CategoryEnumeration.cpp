@@ -7,7 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Plist.h"
 #include "tool/CategoryPreferencesFile.h"
-#include "tool/PlainInfoPlist.h"
+#include "platform/PlainPlist.h"
 
 namespace nestora::tool {
 
@@ -77,7 +77,7 @@ std::vector<CategoryBundle> scanCategoryBundles() {
         }
         std::optional<std::string> identifier;
         std::optional<std::string> displayName;
-        if (auto plain = readPlainInfoPlist(*bytes)) {
+        if (auto plain = plist::readPlainDictionary(*bytes)) {
             identifier = plain->stringForKey("CFBundleIdentifier");
             displayName = plain->stringForKey("CFBundleDisplayName");
         } else if (auto info = plist::parse(*bytes)) {

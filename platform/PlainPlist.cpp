@@ -1,10 +1,10 @@
-#include "tool/PlainInfoPlist.h"
+#include "platform/PlainPlist.h"
 
 #include <unordered_set>
 
-#include "tool/TextArguments.h"
+#include "platform/Plist.h"
 
-namespace nestora::tool {
+namespace nestora::plist {
 
 namespace {
 
@@ -54,7 +54,7 @@ public:
                 return std::nullopt;
             }
         }
-        if (!isValidUtf8(content)) {
+        if (!isPlainText(content)) {
             return std::nullopt;
         }
         rest_.remove_prefix(end);
@@ -106,7 +106,7 @@ bool isPlainInteger(std::string_view digits) {
 
 }  // namespace
 
-std::optional<std::string> PlainInfoPlist::stringForKey(std::string_view key) const {
+std::optional<std::string> PlainDictionary::stringForKey(std::string_view key) const {
     for (const auto& [name, value] : strings) {
         if (name == key) {
             return value;
@@ -115,7 +115,7 @@ std::optional<std::string> PlainInfoPlist::stringForKey(std::string_view key) co
     return std::nullopt;
 }
 
-std::optional<PlainInfoPlist> readPlainInfoPlist(std::string_view bytes) {
+std::optional<PlainDictionary> readPlainDictionary(std::string_view bytes) {
     Cursor cursor(bytes);
     // Only the prologue every property-list writer emits; any other is the
     // full parser's to judge.
@@ -127,7 +127,7 @@ std::optional<PlainInfoPlist> readPlainInfoPlist(std::string_view bytes) {
     if (!cursor.take("<dict>")) {
         return std::nullopt;
     }
-    PlainInfoPlist result;
+    PlainDictionary result;
     std::unordered_set<std::string_view> keys;
     while (!cursor.take("</dict>")) {
         auto key = cursor.element(kKey);
@@ -137,8 +137,10 @@ std::optional<PlainInfoPlist> readPlainInfoPlist(std::string_view bytes) {
         if (auto value = cursor.element(kString)) {
             result.strings.emplace_back(std::string(*key), std::string(*value));
         } else if (cursor.take("<true/>") || cursor.take("<false/>")) {
-            continue;
-        } else if (auto digits = cursor.element(kInteger); !digits || !isPlainInteger(*digits)) {
+            result.otherKeys.emplace_back(*key);
+        } else if (auto digits = cursor.element(kInteger); digits && isPlainInteger(*digits)) {
+            result.otherKeys.emplace_back(*key);
+        } else {
             return std::nullopt;
         }
     }
@@ -152,4 +154,4 @@ std::optional<PlainInfoPlist> readPlainInfoPlist(std::string_view bytes) {
     return result;
 }
 
-}  // namespace nestora::tool
+}  // namespace nestora::plist

@@ -7,17 +7,17 @@
 #include <random>
 
 #include "platform/Plist.h"
-#include "tool/PlainInfoPlist.h"
+#include "platform/PlainPlist.h"
 
 namespace nestora::test {
 namespace {
 
-using tool::readPlainInfoPlist;
+using plist::readPlainDictionary;
 
 // Where the quick read answers, the full parse must give a dictionary with
 // exactly the same string values.
 void expectAgreement(const std::string& bytes) {
-    auto plain = readPlainInfoPlist(bytes);
+    auto plain = readPlainDictionary(bytes);
     if (!plain) {
         return;
     }
@@ -34,6 +34,7 @@ void expectAgreement(const std::string& bytes) {
         }
     }
     EXPECT_EQ(plain->strings.size(), strings) << bytes;
+    EXPECT_EQ(plain->strings.size() + plain->otherKeys.size(), full->dictionary()->size()) << bytes;
 }
 
 std::vector<std::string> samples() {
@@ -55,17 +56,18 @@ std::vector<std::string> samples() {
     return out;
 }
 
-TEST(ToolPlainInfoPlist, ReadsThePlainFormsLikeTheParser) {
+TEST(PlatformPlainPlist, ReadsThePlainFormsLikeTheParser) {
     for (const std::string& sample : samples()) {
-        ASSERT_TRUE(readPlainInfoPlist(sample).has_value()) << sample;
+        ASSERT_TRUE(readPlainDictionary(sample).has_value()) << sample;
         expectAgreement(sample);
     }
-    auto ours = readPlainInfoPlist(samples()[0]);
+    auto ours = readPlainDictionary(samples()[0]);
     EXPECT_EQ(ours->stringForKey("CFBundleIdentifier"), "com.quarvek.nestora.Category000");
     EXPECT_EQ(ours->stringForKey("Flag"), std::nullopt);
+    EXPECT_EQ(ours->otherKeys, (std::vector<std::string>{"Count", "Flag"}));
 }
 
-TEST(ToolPlainInfoPlist, LeavesEverythingElseToTheParser) {
+TEST(PlatformPlainPlist, LeavesEverythingElseToTheParser) {
     for (const char* bytes : {
              "<plist><dict><key>A</key><string>x &amp; y</string></dict></plist>",
              "<plist><dict><key>A</key><string>x > y</string></dict></plist>",
@@ -82,11 +84,11 @@ TEST(ToolPlainInfoPlist, LeavesEverythingElseToTheParser) {
              "bplist00",
              "",
          }) {
-        EXPECT_FALSE(readPlainInfoPlist(bytes).has_value()) << bytes;
+        EXPECT_FALSE(readPlainDictionary(bytes).has_value()) << bytes;
     }
 }
 
-TEST(ToolPlainInfoPlist, AgreesWithTheParserOnMutations) {
+TEST(PlatformPlainPlist, AgreesWithTheParserOnMutations) {
     std::mt19937 random(20261207);
     const std::string alphabet = "<>/&!-[]? \t\n\r\"'=akdisgtrnuecpl01\xc3\xa9\xff";
     for (const std::string& sample : samples()) {
