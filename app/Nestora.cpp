@@ -15,10 +15,10 @@
 #include "app/QtOwnership.h"
 #include "app/RootViewController.h"
 #include "app/ShellQuoting.h"
+#include "model/SpringBoardExtension.h"
 #include "platform/DeviceInfo.h"
 #include "platform/DeviceRoot.h"
 #include "platform/FileStatus.h"
-#include "platform/Files.h"
 #include "platform/Notifications.h"
 #include "platform/Shell.h"
 #include "platform/SystemLog.h"
@@ -95,7 +95,7 @@ RootViewController* Nestora::rootViewController() const {
 }
 
 void Nestora::applicationDidFinishLaunching() {
-    hasNestoraSB_ = files::exists(kNestoraSBPath);
+    hasNestoraSB_ = model::isNestoraSBInstalled();
 
     // The window stands for the whole screen; the status bar is not shown.
     window_ = std::make_unique<QWidget>();

@@ -30,7 +30,6 @@ class RootViewController;
 // The app's user-defaults domain and its one key.
 inline constexpr std::string_view kUserDefaultsDomain = "com.quarvek.nestora";
 inline constexpr std::string_view kNeedRespringKey = "needRespring";
-inline constexpr std::string_view kNestoraSBPath = "/Library/MobileSubstrate/DynamicLibraries/NestoraSB.dylib";
 inline constexpr std::string_view kSimulatorModel = "iPhone Simulator";
 inline constexpr std::string_view kRespringNotification = "com.apple.language.changed";
 inline constexpr std::string_view kAdStorageFolder = "/var/mobile/Documents/admob";
