@@ -68,6 +68,17 @@ protected:
     RootViewController& screen() { return *nestora_->rootViewController(); }
     WebViewController* shown() { return dynamic_cast<WebViewController*>(screen().modalViewController()); }
 
+    // Presents the help viewer on a page that cannot load and waits until it says so.
+    WebViewController* presentFailedPage(const QString& url) {
+        auto page = std::make_unique<WebViewController>(url, QStringLiteral("Help"));
+        WebViewController* raw = page.get();
+        bool failed = false;
+        QObject::connect(raw, &WebViewController::loadFailed, [&failed] { failed = true; });
+        screen().presentModalViewController(std::move(page));
+        EXPECT_TRUE(test::waitUntil([&] { return failed; }));
+        return raw;
+    }
+
     test::AppDevice device_;
     LoopbackServer server_;
     std::unique_ptr<Nestora> nestora_;
@@ -108,13 +119,8 @@ TEST_F(AppWebView, ChangeLogComesFromItsOwnPath) {
 }
 
 TEST_F(AppWebView, FailedLoadShowsNothingAndKeepsSpinning) {
-    auto page = std::make_unique<WebViewController>(QString::fromStdString(server_.baseUrl() + "/missing"),
-                                                    QStringLiteral("Help"));
-    WebViewController* raw = page.get();
-    bool failed = false;
-    QObject::connect(raw, &WebViewController::loadFailed, [&failed] { failed = true; });
-    screen().presentModalViewController(std::move(page));
-    ASSERT_TRUE(test::waitUntil([&] { return failed; }));
+    WebViewController* raw = presentFailedPage(QString::fromStdString(server_.baseUrl() + "/missing"));
+    ASSERT_FALSE(HasFailure());
     EXPECT_FALSE(raw->webView().isVisible());
     ASSERT_NE(raw->progressHud(), nullptr);
     EXPECT_TRUE(raw->progressHud()->isVisible());
@@ -126,13 +132,8 @@ TEST_F(AppWebView, FailedLoadShowsNothingAndKeepsSpinning) {
 }
 
 TEST_F(AppWebView, UnreachableHostFailsQuietly) {
-    auto page = std::make_unique<WebViewController>(QStringLiteral("http://127.0.0.1:1/apps/NestoraHelp.php"),
-                                                    QStringLiteral("Help"));
-    WebViewController* raw = page.get();
-    bool failed = false;
-    QObject::connect(raw, &WebViewController::loadFailed, [&failed] { failed = true; });
-    screen().presentModalViewController(std::move(page));
-    ASSERT_TRUE(test::waitUntil([&] { return failed; }));
+    WebViewController* raw = presentFailedPage(QStringLiteral("http://127.0.0.1:1/apps/NestoraHelp.php"));
+    ASSERT_FALSE(HasFailure());
     EXPECT_FALSE(raw->webView().isVisible());
 }
 
