@@ -8,11 +8,11 @@
 
 #include <cstdlib>
 
-#include "app/AlertView.h"
-#include "app/BundleImages.h"
+#include "ui/AlertView.h"
+#include "ui/BundleImages.h"
 #include "app/MemoryWatchdog.h"
-#include "app/NavigationController.h"
-#include "app/QtOwnership.h"
+#include "ui/NavigationController.h"
+#include "ui/QtOwnership.h"
 #include "app/RootViewController.h"
 #include "app/ShellQuoting.h"
 #include "model/SpringBoardExtension.h"
@@ -48,7 +48,7 @@ const char* const kRecoveredMessage =
     "off.\n\nThe device will respring when you exit in order refresh SpringBoard.";
 
 QLabel* makeStripLabel(QWidget* strip, const QRect& frame, const QString& text, Qt::Alignment alignment) {
-    auto* label = makeChild<QLabel>(strip, text);
+    auto* label = ui::makeChild<QLabel>(strip, text);
     label->setGeometry(frame);
     QFont font(QStringLiteral("Helvetica"));
     font.setPixelSize(12);
@@ -101,14 +101,14 @@ void Nestora::applicationDidFinishLaunching() {
     window_ = std::make_unique<QWidget>();
     window_->setWindowTitle(QStringLiteral("Nestora"));
     window_->setFixedSize(kScreenWidth, kScreenHeight);
-    auto* content = makeChild<QWidget>(window_.get());
+    auto* content = ui::makeChild<QWidget>(window_.get());
     content->setGeometry(0, 0, kScreenWidth, kScreenHeight);
     content->setAutoFillBackground(true);
     QPalette black = content->palette();
     black.setColor(QPalette::Window, Qt::black);
     content->setPalette(black);
 
-    auto* strip = makeChild<QWidget>(content);
+    auto* strip = ui::makeChild<QWidget>(content);
     strip->setGeometry(0, 0, kScreenWidth, kStripHeight);
     strip->setAutoFillBackground(true);
     strip->setPalette(black);
@@ -118,14 +118,14 @@ void Nestora::applicationDidFinishLaunching() {
     checkAvailableMemory();
     memTimer_.start();
 
-    navController_ = makeChild<NavigationController>(
+    navController_ = ui::makeChild<ui::NavigationController>(
         content, std::make_unique<RootViewController>(hosts_.helpBaseUrl, hosts_.changelogBaseUrl));
     // Added after the strip: it covers the strip's lower 8 points, the
     // 12-point labels stay visible.
     navController_->setGeometry(0, kStackTop, kScreenWidth, kScreenHeight - kStackTop - kAdHeight);
 
     // The ad strip's place; the strip itself is built over it later.
-    altAds_ = makeChild<QWidget>(content);
+    altAds_ = ui::makeChild<QWidget>(content);
     altAds_->setObjectName(QStringLiteral("altAds"));
     altAds_->setGeometry(0, kScreenHeight - kAdHeight, kScreenWidth, kAdHeight);
     altAds_->setAutoFillBackground(true);
@@ -150,9 +150,9 @@ void Nestora::applicationDidFinishLaunching() {
 
 void Nestora::showAlert(const QString& title, const QString& message, int function) {
     messageBoxFunction_ = function;
-    auto alert = std::make_unique<AlertView>(title, message, QStringLiteral("OK"), QStringList());
-    alert->setClickHandler([this](AlertView&, int index) { alertViewClickedButton(index); });
-    AlertView::present(std::move(alert), window_.get());
+    auto alert = std::make_unique<ui::AlertView>(title, message, QStringLiteral("OK"), QStringList());
+    alert->setClickHandler([this](ui::AlertView&, int index) { alertViewClickedButton(index); });
+    ui::AlertView::present(std::move(alert), window_.get());
 }
 
 bool Nestora::checkPermissions() const {
@@ -160,7 +160,7 @@ bool Nestora::checkPermissions() const {
         return false;
     }
     // A tool that cannot be examined cannot work either: that is a problem too.
-    const std::optional<mode_t> mode = platform::fileMode(std::string(kAppBundlePath) + "/NestoraTool");
+    const std::optional<mode_t> mode = platform::fileMode(std::string(ui::kAppBundlePath) + "/NestoraTool");
     return !mode || (*mode & S_ISUID) == 0;
 }
 

@@ -22,9 +22,11 @@
 class QLabel;
 class QWidget;
 
-namespace nestora::app {
-
+namespace nestora::ui {
 class NavigationController;
+}  // namespace nestora::ui
+
+namespace nestora::app {
 class RootViewController;
 
 // The app's user-defaults domain and its one key.
@@ -93,7 +95,7 @@ public:
 
     // Parts, for screens and tests.
     QWidget* window() const { return window_.get(); }
-    NavigationController* navController() const { return navController_; }
+    ui::NavigationController* navController() const { return navController_; }
     RootViewController* rootViewController() const;
     QLabel* memLabel() const { return memLabel_; }
     QLabel* respringLabel() const { return respringLabel_; }
@@ -120,7 +122,7 @@ private:
     QLabel* memLabel_ = nullptr;
     QLabel* respringLabel_ = nullptr;
     QTimer memTimer_;
-    NavigationController* navController_ = nullptr;
+    ui::NavigationController* navController_ = nullptr;
     QWidget* altAds_ = nullptr;
     int messageBoxFunction_ = kInformationalAlert;
     bool needRespring_ = false;

@@ -1,7 +1,7 @@
 #include "app/NestoraTableCell.h"
 
-#include "app/BundleImages.h"
-#include "app/QtOwnership.h"
+#include "ui/BundleImages.h"
+#include "ui/QtOwnership.h"
 #include "common/CategoryNaming.h"
 #include "model/CategoryItems.h"
 #include "platform/Plist.h"
@@ -22,13 +22,13 @@ QString categoryRowTitle(const std::string& displayName, std::int64_t count) {
 }
 
 NestoraTableCell::NestoraTableCell(const QString& reuseIdentifier, const platform::Preferences& preferences)
-    : TableViewCell(reuseIdentifier), preferences_(preferences) {
-    title_ = makeChild<QLabel>(contentView());
+    : ui::TableViewCell(reuseIdentifier), preferences_(preferences) {
+    title_ = ui::makeChild<QLabel>(contentView());
     QFont bold(QStringLiteral("Helvetica"));
     bold.setPixelSize(18);
     bold.setBold(true);
     title_->setFont(bold);
-    subtitle_ = makeChild<QLabel>(contentView());
+    subtitle_ = ui::makeChild<QLabel>(contentView());
     QFont plain(QStringLiteral("Helvetica"));
     plain.setPixelSize(14);
     // The phone's Helvetica is narrower than the fonts here; a bundle path
@@ -49,7 +49,7 @@ void NestoraTableCell::setBundleIdentifier(const std::string& bundleIdentifier) 
         }
     }
     title_->setText(categoryRowTitle(displayName, numberOfItemsInCategory()));
-    setImage(imageAtPath(bundlePath + "/icon.png"));
+    setImage(ui::imageAtPath(bundlePath + "/icon.png"));
     subtitle_->setText(QString::fromStdString(bundlePath));
 }
 
@@ -62,7 +62,7 @@ std::int64_t NestoraTableCell::numberOfItemsInCategory() const {
 }
 
 void NestoraTableCell::layoutSubviews() {
-    TableViewCell::layoutSubviews();
+    ui::TableViewCell::layoutSubviews();
     // A 40-point block of two lines, centred: y is 12 in a 64-point row.
     const int y = static_cast<int>((contentView()->height() - 40) * 0.5);
     title_->setGeometry(kTextX, y, kTextWidth, kTitleHeight);

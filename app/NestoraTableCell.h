@@ -9,14 +9,14 @@
 #include <cstdint>
 #include <string>
 
-#include "app/TableViewCell.h"
+#include "ui/TableViewCell.h"
 #include "platform/Preferences.h"
 
 namespace nestora::app {
 
 inline constexpr const char* kNestoraTableCellIdentifier = "NestoraTableCell";
 
-class NestoraTableCell : public TableViewCell {
+class NestoraTableCell : public ui::TableViewCell {
     Q_OBJECT
 public:
     NestoraTableCell(const QString& reuseIdentifier, const platform::Preferences& preferences);

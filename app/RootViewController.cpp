@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/AlertView.h"
-#include "app/BundleImages.h"
+#include "ui/AlertView.h"
+#include "ui/BundleImages.h"
 #include "app/CategoryListing.h"
 #include "app/Nestora.h"
 #include "app/NestoraTableCell.h"
-#include "app/QtOwnership.h"
+#include "ui/QtOwnership.h"
 #include "app/ToolCommands.h"
 #include "app/WebViewController.h"
 #include "common/CategoryNaming.h"
@@ -28,11 +28,11 @@ const char* const kAboutMessage =
     "Please read the help carefully before getting started!";
 
 QPushButton* makeDockButton(QWidget* parent, const QRect& frame, const char* imageName) {
-    auto* button = makeChild<QPushButton>(parent);
+    auto* button = ui::makeChild<QPushButton>(parent);
     button->setGeometry(frame);
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setIcon(QIcon(imageNamed(imageName)));
+    button->setIcon(QIcon(ui::imageNamed(imageName)));
     button->setIconSize(frame.size());
     button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"
                                          "QPushButton:pressed { background: rgba(255,255,255,60); }"));
@@ -45,28 +45,28 @@ RootViewController::RootViewController(std::string helpBaseUrl, std::string chan
     : helpBaseUrl_(std::move(helpBaseUrl)), changelogBaseUrl_(std::move(changelogBaseUrl)) {
     setTitle(QStringLiteral("Nestora v2.28"));
     setBackButtonTitle(QStringLiteral("Back"));
-    editButtonItem_ = makeChild<BarButtonItem>(this, QStringLiteral("Edit"), BarButtonItem::Style::Bordered);
-    connect(editButtonItem_, &BarButtonItem::triggered, this, &RootViewController::editButtonTapped);
+    editButtonItem_ = ui::makeChild<ui::BarButtonItem>(this, QStringLiteral("Edit"), ui::BarButtonItem::Style::Bordered);
+    connect(editButtonItem_, &ui::BarButtonItem::triggered, this, &RootViewController::editButtonTapped);
     setLeftBarButtonItem(editButtonItem_);
-    addButtonItem_ = makeChild<BarButtonItem>(this, QStringLiteral("Add"), BarButtonItem::Style::Bordered);
-    connect(addButtonItem_, &BarButtonItem::triggered, this, &RootViewController::addButtonTapped);
+    addButtonItem_ = ui::makeChild<ui::BarButtonItem>(this, QStringLiteral("Add"), ui::BarButtonItem::Style::Bordered);
+    connect(addButtonItem_, &ui::BarButtonItem::triggered, this, &RootViewController::addButtonTapped);
     setRightBarButtonItem(addButtonItem_);
     loadCategories();
 
     // The view, in points: the list over the dock.
     resize(320, 369);
     setStyleSheet(QStringLiteral("background: white;"));
-    tableView_ = makeChild<TableView>(this);
+    tableView_ = ui::makeChild<ui::TableView>(this);
     tableView_->setGeometry(0, 0, 320, kTableHeight);
     tableView_->setRowHeight(kRowHeight);
     tableView_->setAllowsSelectionDuringEditing(true);
     // Cells are configured when the screen first appears, not before.
     tableView_->setDataSource(this);
     tableView_->setDelegate(this);
-    dock_ = makeChild<QLabel>(this);
+    dock_ = ui::makeChild<QLabel>(this);
     dock_->setGeometry(0, kDockY, 320, kDockHeight);
     dock_->setScaledContents(true);
-    dock_->setPixmap(imageNamed("dock.png"));
+    dock_->setPixmap(ui::imageNamed("dock.png"));
     respringButton_ = makeDockButton(this, QRect(30, 309, 60, 60), "RespringIcon.png");
     helpButton_ = makeDockButton(this, QRect(140, 309, 60, 60), "HelpIcon.png");
     changelogButton_ = makeDockButton(this, QRect(240, 309, 60, 60), "ChangelogIcon.png");
@@ -106,12 +106,12 @@ void RootViewController::viewDidAppear() {
 
 // ---- the list --------------------------------------------------------------
 
-int RootViewController::numberOfRows(const TableView&) const {
+int RootViewController::numberOfRows(const ui::TableView&) const {
     return static_cast<int>(categories_.size());
 }
 
-std::unique_ptr<TableViewCell> RootViewController::cellForRow(TableView& table, int row) {
-    std::unique_ptr<TableViewCell> reused = table.dequeueReusableCell(QString::fromLatin1(kNestoraTableCellIdentifier));
+std::unique_ptr<ui::TableViewCell> RootViewController::cellForRow(ui::TableView& table, int row) {
+    std::unique_ptr<ui::TableViewCell> reused = table.dequeueReusableCell(QString::fromLatin1(kNestoraTableCellIdentifier));
     std::unique_ptr<NestoraTableCell> cell;
     if (auto* category = dynamic_cast<NestoraTableCell*>(reused.get())) {
         reused.release();
@@ -125,11 +125,11 @@ std::unique_ptr<TableViewCell> RootViewController::cellForRow(TableView& table, 
     return cell;
 }
 
-bool RootViewController::canEditRow(const TableView& table, int) const {
+bool RootViewController::canEditRow(const ui::TableView& table, int) const {
     return table.isEditing();
 }
 
-void RootViewController::commitDelete(TableView& table, int row) {
+void RootViewController::commitDelete(ui::TableView& table, int row) {
     if (row < 0 || row >= static_cast<int>(categories_.size())) {
         return;
     }
@@ -141,7 +141,7 @@ void RootViewController::commitDelete(TableView& table, int row) {
     table.deleteRow(row);
 }
 
-void RootViewController::didSelectRow(TableView& table, int) {
+void RootViewController::didSelectRow(ui::TableView& table, int) {
     if (table.isEditing()) {
         editCategoryAtRow();  // the row stays selected for the rename or icon that follows
         return;
@@ -151,11 +151,11 @@ void RootViewController::didSelectRow(TableView& table, int) {
     table.deselectRow();
 }
 
-AccessoryType RootViewController::accessoryTypeForRow(const TableView& table, int) const {
-    return table.isEditing() ? AccessoryType::DetailDisclosureButton : AccessoryType::DisclosureIndicator;
+ui::AccessoryType RootViewController::accessoryTypeForRow(const ui::TableView& table, int) const {
+    return table.isEditing() ? ui::AccessoryType::DetailDisclosureButton : ui::AccessoryType::DisclosureIndicator;
 }
 
-void RootViewController::accessoryButtonTapped(TableView&, int) {
+void RootViewController::accessoryButtonTapped(ui::TableView&, int) {
     // Opens the category's settings screen once that screen exists.
 }
 
@@ -199,16 +199,16 @@ void RootViewController::presentWebPage(const std::string& url, const QString& t
 
 // ---- alerts ----------------------------------------------------------------
 
-AlertView* RootViewController::showAlert(const QString& title, const QString& message, const QStringList& buttons,
+ui::AlertView* RootViewController::showAlert(const QString& title, const QString& message, const QStringList& buttons,
                                          int function, bool withTextField) {
     messageBoxFunction_ = function;
-    auto alert = std::make_unique<AlertView>(title, message, buttons.front(), buttons.mid(1));
+    auto alert = std::make_unique<ui::AlertView>(title, message, buttons.front(), buttons.mid(1));
     if (withTextField) {
         alert->addTextField();
         alertTextField_ = alert->textField();
     }
-    alert->setClickHandler([this](AlertView& shown, int index) { alertClicked(shown, index); });
-    return AlertView::present(std::move(alert), this);
+    alert->setClickHandler([this](ui::AlertView& shown, int index) { alertClicked(shown, index); });
+    return ui::AlertView::present(std::move(alert), this);
 }
 
 void RootViewController::editCategoryAtRow() {
@@ -221,7 +221,7 @@ void RootViewController::renameCategoryAtRow() {
               {QStringLiteral("Cancel"), QStringLiteral("Rename")}, kRenameAlert, true);
 }
 
-void RootViewController::alertClicked(AlertView&, int buttonIndex) {
+void RootViewController::alertClicked(ui::AlertView&, int buttonIndex) {
     switch (messageBoxFunction_) {
     case kEditChoiceAlert:
         if (buttonIndex == 1) {

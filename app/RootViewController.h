@@ -11,19 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "app/TableView.h"
-#include "app/ViewController.h"
+#include "ui/TableView.h"
+#include "ui/ViewController.h"
 #include "platform/Preferences.h"
 
 class QLineEdit;
 class QPushButton;
 class QLabel;
 
+namespace nestora::ui {
+class AlertView;
+}  // namespace nestora::ui
+
 namespace nestora::app {
 
-class AlertView;
-
-class RootViewController : public ViewController, public TableViewDataSource, public TableViewDelegate {
+class RootViewController : public ui::ViewController, public ui::TableViewDataSource, public ui::TableViewDelegate {
     Q_OBJECT
 public:
     // Which alert of this screen is up (messageBoxFunction).
@@ -43,9 +45,9 @@ public:
     void loadCategories();
     const std::vector<std::string>& categories() const { return categories_; }
 
-    TableView& tableView() const { return *tableView_; }
-    BarButtonItem* addButtonItem() const { return addButtonItem_; }
-    BarButtonItem* editButtonItem() const { return editButtonItem_; }
+    ui::TableView& tableView() const { return *tableView_; }
+    ui::BarButtonItem* addButtonItem() const { return addButtonItem_; }
+    ui::BarButtonItem* editButtonItem() const { return editButtonItem_; }
     int messageBoxFunction() const { return messageBoxFunction_; }
     QPushButton* respringButton() const { return respringButton_; }
     QPushButton* helpButton() const { return helpButton_; }
@@ -73,21 +75,21 @@ public:
     void viewDidAppear() override;
 
     // TableViewDataSource
-    int numberOfRows(const TableView& table) const override;
-    std::unique_ptr<TableViewCell> cellForRow(TableView& table, int row) override;
-    bool canEditRow(const TableView& table, int row) const override;
-    void commitDelete(TableView& table, int row) override;
+    int numberOfRows(const ui::TableView& table) const override;
+    std::unique_ptr<ui::TableViewCell> cellForRow(ui::TableView& table, int row) override;
+    bool canEditRow(const ui::TableView& table, int row) const override;
+    void commitDelete(ui::TableView& table, int row) override;
     // TableViewDelegate
-    void didSelectRow(TableView& table, int row) override;
-    AccessoryType accessoryTypeForRow(const TableView& table, int row) const override;
-    void accessoryButtonTapped(TableView& table, int row) override;
+    void didSelectRow(ui::TableView& table, int row) override;
+    ui::AccessoryType accessoryTypeForRow(const ui::TableView& table, int row) const override;
+    void accessoryButtonTapped(ui::TableView& table, int row) override;
 
 private:
     void editCategoryAtRow();
     void renameCategoryAtRow();
     void openIconPicker();
-    void alertClicked(AlertView& alert, int buttonIndex);
-    AlertView* showAlert(const QString& title, const QString& message, const QStringList& buttons, int function,
+    void alertClicked(ui::AlertView& alert, int buttonIndex);
+    ui::AlertView* showAlert(const QString& title, const QString& message, const QStringList& buttons, int function,
                          bool withTextField);
     std::string selectedBundleIdentifier() const;
     void presentWebPage(const std::string& url, const QString& title);
@@ -97,9 +99,9 @@ private:
     std::string helpBaseUrl_;
     std::string changelogBaseUrl_;
     std::vector<std::string> categories_;
-    TableView* tableView_ = nullptr;
-    BarButtonItem* addButtonItem_ = nullptr;
-    BarButtonItem* editButtonItem_ = nullptr;
+    ui::TableView* tableView_ = nullptr;
+    ui::BarButtonItem* addButtonItem_ = nullptr;
+    ui::BarButtonItem* editButtonItem_ = nullptr;
     QPointer<QLineEdit> alertTextField_;
     int messageBoxFunction_ = kAboutAlert;
     QLabel* dock_ = nullptr;

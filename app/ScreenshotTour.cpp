@@ -19,7 +19,7 @@
 
 #include <cstdio>
 
-#include "app/AlertView.h"
+#include "ui/AlertView.h"
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
 #include "app/WebViewController.h"
@@ -65,7 +65,7 @@ void pump(int milliseconds) {
 }
 
 bool anyAlertShown(QWidget* window) {
-    for (auto* alert : window->findChildren<nestora::app::AlertView*>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (auto* alert : window->findChildren<nestora::ui::AlertView*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (alert->isVisible()) {
             return true;
         }
@@ -87,7 +87,7 @@ bool shoot(QWidget* window, const QDir& folder, const char* name) {
 // Dismisses whatever alert is up (the about alert, the recovered alert, the
 // add alert's "Cancel").
 void dismissAlerts(QWidget* window) {
-    for (auto* alert : window->findChildren<nestora::app::AlertView*>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (auto* alert : window->findChildren<nestora::ui::AlertView*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (alert->isVisible()) {
             alert->clickButton(0);
         }

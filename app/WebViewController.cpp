@@ -5,9 +5,9 @@
 #include <QNetworkRequest>
 #include <QTextBrowser>
 
-#include "app/NavigationBar.h"
-#include "app/ProgressOverlay.h"
-#include "app/QtOwnership.h"
+#include "ui/NavigationBar.h"
+#include "ui/ProgressOverlay.h"
+#include "ui/QtOwnership.h"
 #include "platform/SystemLog.h"
 
 namespace nestora::app {
@@ -34,14 +34,14 @@ WebViewController::WebViewController(QString urlString, QString title)
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
 
-    titleBar_ = makeChild<NavigationBar>(this);
-    titleBar_->setGeometry(0, 0, 320, NavigationBar::kHeight);
-    auto* back = makeChild<BarButtonItem>(this, QStringLiteral("Back"), BarButtonItem::Style::Done);
-    connect(back, &BarButtonItem::triggered, this, &WebViewController::backButtonTapped);
+    titleBar_ = ui::makeChild<ui::NavigationBar>(this);
+    titleBar_->setGeometry(0, 0, 320, ui::NavigationBar::kHeight);
+    auto* back = ui::makeChild<ui::BarButtonItem>(this, QStringLiteral("Back"), ui::BarButtonItem::Style::Done);
+    connect(back, &ui::BarButtonItem::triggered, this, &WebViewController::backButtonTapped);
     titleBar_->showItem(title, back, nullptr, QString());
 
-    webView_ = adoptChild(std::make_unique<PageView>(), this);
-    webView_->setGeometry(0, NavigationBar::kHeight, 320, 376);
+    webView_ = ui::adoptChild(std::make_unique<PageView>(), this);
+    webView_->setGeometry(0, ui::NavigationBar::kHeight, 320, 376);
     webView_->setStyleSheet(QStringLiteral("QTextBrowser { background: black; color: white; border: none; }"));
     webView_->setOpenLinks(false);
     webView_->setOpenExternalLinks(false);
@@ -62,7 +62,7 @@ void WebViewController::viewWillAppear() {
 
 void WebViewController::viewDidAppear() {
     removeProgressHud();
-    auto overlay = std::make_unique<ProgressOverlay>();
+    auto overlay = std::make_unique<ui::ProgressOverlay>();
     overlay->showInWindow(this);
     progressHud_ = overlay.release();  // the window owns it now
 }

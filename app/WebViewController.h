@@ -10,19 +10,20 @@
 
 #include <memory>
 
-#include "app/ProgressOverlay.h"
-#include "app/ViewController.h"
+#include "ui/ProgressOverlay.h"
+#include "ui/ViewController.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTextBrowser;
 
+namespace nestora::ui {
+class NavigationBar;
+}  // namespace nestora::ui
+
 namespace nestora::app {
 
-class NavigationBar;
-
-
-class WebViewController : public ViewController {
+class WebViewController : public ui::ViewController {
     Q_OBJECT
 public:
     // Pages larger than this are not shown (the load counts as failed).
@@ -32,10 +33,10 @@ public:
     ~WebViewController() override;
 
     const QString& url() const { return url_; }
-    NavigationBar& titleBar() const { return *titleBar_; }
+    ui::NavigationBar& titleBar() const { return *titleBar_; }
     QTextBrowser& webView() const { return *webView_; }
     // The spinner while it is up, else null.
-    ProgressOverlay* progressHud() const { return progressHud_; }
+    ui::ProgressOverlay* progressHud() const { return progressHud_; }
 
     void backButtonTapped();
 
@@ -60,9 +61,9 @@ private:
 
     QString url_;
     QUrl currentUrl_;
-    NavigationBar* titleBar_ = nullptr;
+    ui::NavigationBar* titleBar_ = nullptr;
     QTextBrowser* webView_ = nullptr;
-    QPointer<ProgressOverlay> progressHud_;
+    QPointer<ui::ProgressOverlay> progressHud_;
     std::unique_ptr<QNetworkAccessManager> network_;
     QPointer<QNetworkReply> reply_;
 };

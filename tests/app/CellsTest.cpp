@@ -1,15 +1,8 @@
-// The list cells: what a category row and an app row show, and the icon button.
+// The category row: name with item count, bundle path and icon.
 
 #include <gtest/gtest.h>
 
-#include <QTest>
-
-#include "app/BundleImages.h"
-#include "app/CategoryIcon.h"
-#include "app/EditTableCell.h"
 #include "app/NestoraTableCell.h"
-#include "platform/AppServices.h"
-#include "platform/Files.h"
 #include "platform/Preferences.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -60,54 +53,6 @@ TEST(AppNestoraTableCell, ReusedCellReplacesEverything) {
     EXPECT_EQ(cell.title()->text(), QStringLiteral(" (0)"));
     EXPECT_EQ(cell.subtitle()->text(), QStringLiteral("/Applications/Category005.app"));
     EXPECT_TRUE(cell.imageView()->pixmap().isNull());
-}
-
-TEST(AppEditTableCell, NameAndIconOfAnApp) {
-    test::AppDeviceOptions options;
-    options.sampleApps = true;
-    test::AppDevice device(options);
-    platform::DeviceAppServices services;
-    EditTableCell cell(QStringLiteral("EditTableCell"), services);
-    cell.setDisplayIdentifier("com.apple.mobilenotes");
-    EXPECT_EQ(cell.textLabel()->text(), QStringLiteral("Notes"));
-    EXPECT_EQ(cell.iconPath(), "/Applications/MobileNotes.app/NotesIcon.png");
-    EXPECT_FALSE(cell.imageView()->pixmap().isNull());
-    // No icon file anywhere: the app bundle's blank.png.
-    cell.setDisplayIdentifier("com.example.sudoku");
-    EXPECT_EQ(cell.textLabel()->text(), QStringLiteral("sudoku"));
-    EXPECT_EQ(cell.iconPath(), "/Applications/Nestora.app/blank.png");
-    EXPECT_FALSE(cell.imageView()->pixmap().isNull());
-    // Unknown to the services: no text, blank icon.
-    cell.setDisplayIdentifier("com.example.gone");
-    EXPECT_EQ(cell.textLabel()->text(), QString());
-    EXPECT_EQ(cell.iconPath(), "/Applications/Nestora.app/blank.png");
-}
-
-TEST(AppCategoryIcon, RemembersItsPathAndStaysSelected) {
-    test::AppDevice device;
-    CategoryIcon icon(QRect(10, 10, 57, 57), "/Applications/Nestora.app/icons/Games.png");
-    EXPECT_EQ(icon.iconPath(), "/Applications/Nestora.app/icons/Games.png");
-    EXPECT_EQ(icon.geometry(), QRect(10, 10, 57, 57));
-    EXPECT_FALSE(icon.isSelectedIcon());
-    QTest::mouseClick(&icon, Qt::LeftButton);
-    EXPECT_TRUE(icon.isSelectedIcon());
-    QTest::mouseClick(&icon, Qt::LeftButton);
-    EXPECT_TRUE(icon.isSelectedIcon());
-}
-
-TEST(AppBundleImages, EveryImageOfTheBundleLoads) {
-    test::AppDevice device;
-    for (const char* name : {"dock.png", "RespringIcon.png", "HelpIcon.png", "ChangelogIcon.png", "toggle_on.png",
-                             "toggle_off.png", "blank.png"}) {
-        EXPECT_FALSE(imageNamed(name).isNull()) << name;
-    }
-    EXPECT_EQ(imageNamed("dock.png").size(), QSize(320, 62));
-    const auto icons = files::listFolder("/Applications/Nestora.app/icons");
-    ASSERT_TRUE(icons.has_value());
-    EXPECT_GE(icons->size(), 12u);
-    for (const std::string& name : *icons) {
-        EXPECT_EQ(imageAtPath("/Applications/Nestora.app/icons/" + name).size(), QSize(57, 57)) << name;
-    }
 }
 
 }  // namespace

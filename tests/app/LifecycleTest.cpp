@@ -5,8 +5,8 @@
 
 #include <QLabel>
 
-#include "app/NavigationBar.h"
-#include "app/NavigationController.h"
+#include "ui/NavigationBar.h"
+#include "ui/NavigationController.h"
 #include "app/RootViewController.h"
 #include "platform/Notifications.h"
 #include "platform/SystemLog.h"
@@ -56,7 +56,7 @@ TEST(AppLifecycle, PersistedFlagRecoversWithAlertAndYesReadout) {
     nestora.applicationDidFinishLaunching();
     EXPECT_TRUE(nestora.needRespring());
     EXPECT_EQ(nestora.respringLabel()->text(), QStringLiteral("Respring Needed: YES"));
-    AlertView* alert = test::visibleAlert(nestora.window());
+    ui::AlertView* alert = test::visibleAlert(nestora.window());
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), QStringLiteral("Recovered"));
     EXPECT_EQ(alert->message(), kRecoveredMessage);
@@ -80,12 +80,12 @@ TEST(AppLifecycle, PermissionProblemShowsOnlyTheErrorAndKeepsTheFlag) {
     }
     Nestora nestora;
     nestora.applicationDidFinishLaunching();
-    AlertView* alert = test::visibleAlert(nestora.window());
+    ui::AlertView* alert = test::visibleAlert(nestora.window());
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), QStringLiteral("Error"));
     EXPECT_EQ(alert->message(), kPermissionsMessage);
     EXPECT_EQ(nestora.messageBoxFunction(), Nestora::kFatalAlert);
-    EXPECT_EQ(AlertAnswerQueue::forWindow(nestora.window()).shownAlerts().size(), 1);
+    EXPECT_EQ(ui::AlertAnswerQueue::forWindow(nestora.window()).shownAlerts().size(), 1);
     EXPECT_FALSE(nestora.needRespring());
     EXPECT_EQ(nestora.respringLabel()->text(), QStringLiteral("Respring Needed: NO"));
     test::saveScreenshot(*nestora.window(), QStringLiteral("permission-error-alert"));

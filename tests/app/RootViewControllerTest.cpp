@@ -9,8 +9,8 @@
 
 #include <algorithm>
 
-#include "app/NavigationBar.h"
-#include "app/NavigationController.h"
+#include "ui/NavigationBar.h"
+#include "ui/NavigationController.h"
 #include "app/NestoraTableCell.h"
 #include "app/RootViewController.h"
 #include "tests/app/AppTestSupport.h"
@@ -59,14 +59,14 @@ TEST(AppRootViewController, ScreenLayoutAndTexts) {
     EXPECT_EQ(screen.helpButton()->geometry(), QRect(140, 309, 60, 60));
     EXPECT_EQ(screen.changelogButton()->geometry(), QRect(240, 309, 60, 60));
     EXPECT_FALSE(screen.respringButton()->icon().isNull()) << "RespringIcon.png was not found in the bundle";
-    NavigationBar& bar = nestora.navController()->navigationBar();
+    ui::NavigationBar& bar = nestora.navController()->navigationBar();
     ASSERT_NE(bar.leftButton(), nullptr);
     ASSERT_NE(bar.rightButton(), nullptr);
     EXPECT_EQ(bar.leftButton()->text(), QStringLiteral("Edit"));
     EXPECT_EQ(bar.rightButton()->text(), QStringLiteral("Add"));
     auto* cell = dynamic_cast<NestoraTableCell*>(screen.tableView().cellForRow(0));
     ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->accessoryType(), AccessoryType::DisclosureIndicator);
+    EXPECT_EQ(cell->accessoryType(), ui::AccessoryType::DisclosureIndicator);
     test::saveScreenshot(*nestora.window(), QStringLiteral("list-normal-mode"));
 }
 
@@ -76,8 +76,8 @@ TEST(AppRootViewController, EditModeRoundTripRestoresTheSameAddButton) {
     Nestora nestora;
     nestora.applicationDidFinishLaunching();
     RootViewController& screen = *nestora.rootViewController();
-    NavigationBar& bar = nestora.navController()->navigationBar();
-    BarButtonItem* add = screen.addButtonItem();
+    ui::NavigationBar& bar = nestora.navController()->navigationBar();
+    ui::BarButtonItem* add = screen.addButtonItem();
     ASSERT_EQ(screen.rightBarButtonItem(), add);
 
     QTest::mouseClick(bar.leftButton(), Qt::LeftButton);
@@ -86,7 +86,7 @@ TEST(AppRootViewController, EditModeRoundTripRestoresTheSameAddButton) {
     EXPECT_EQ(bar.leftButton()->text(), QStringLiteral("Done"));
     EXPECT_EQ(bar.rightButton(), nullptr);
     EXPECT_EQ(screen.rightBarButtonItem(), nullptr);
-    EXPECT_EQ(screen.tableView().cellForRow(0)->accessoryType(), AccessoryType::DetailDisclosureButton);
+    EXPECT_EQ(screen.tableView().cellForRow(0)->accessoryType(), ui::AccessoryType::DetailDisclosureButton);
     test::saveScreenshot(*nestora.window(), QStringLiteral("list-edit-mode"));
 
     QTest::mouseClick(bar.leftButton(), Qt::LeftButton);
@@ -107,7 +107,7 @@ TEST(AppRootViewController, AboutAlertOnEveryAppearanceWhileEmpty) {
     Nestora nestora;
     nestora.applicationDidFinishLaunching();
     RootViewController& screen = *nestora.rootViewController();
-    AlertView* about = test::visibleAlert(nestora.window());
+    ui::AlertView* about = test::visibleAlert(nestora.window());
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->title(), kAboutTitle);
     EXPECT_EQ(about->message(), kAboutMessage);
@@ -126,7 +126,7 @@ TEST(AppRootViewController, AboutAlertOnEveryAppearanceWhileEmpty) {
     test::settle();
     ASSERT_NE(test::visibleAlert(nestora.window()), nullptr);
     EXPECT_EQ(test::visibleAlert(nestora.window())->title(), kAboutTitle);
-    EXPECT_EQ(AlertAnswerQueue::forWindow(nestora.window()).shownAlerts().size(), 2);
+    EXPECT_EQ(ui::AlertAnswerQueue::forWindow(nestora.window()).shownAlerts().size(), 2);
 }
 
 TEST(AppRootViewController, AddAlertCarriesATextFieldAndRefusesAnEmptyTitle) {
@@ -136,7 +136,7 @@ TEST(AppRootViewController, AddAlertCarriesATextFieldAndRefusesAnEmptyTitle) {
     nestora.applicationDidFinishLaunching();
     RootViewController& screen = *nestora.rootViewController();
     screen.addButtonTapped();
-    AlertView* alert = test::visibleAlert(nestora.window());
+    ui::AlertView* alert = test::visibleAlert(nestora.window());
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), QStringLiteral("Add"));
     EXPECT_EQ(alert->message(), QStringLiteral("Enter category title"));
@@ -161,7 +161,7 @@ TEST(AppRootViewController, EditChoiceAlertFromARowInEditMode) {
     RootViewController& screen = *nestora.rootViewController();
     screen.editButtonTapped();
     tapRow(screen, 0);
-    AlertView* alert = test::visibleAlert(nestora.window());
+    ui::AlertView* alert = test::visibleAlert(nestora.window());
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), QStringLiteral("What do you want to edit?"));
     EXPECT_EQ(alert->message(), QString());
@@ -171,7 +171,7 @@ TEST(AppRootViewController, EditChoiceAlertFromARowInEditMode) {
     EXPECT_EQ(screen.tableView().selectedRow(), std::optional<int>(0));
     alert->clickButton(1);
     test::settle();
-    AlertView* rename = test::visibleAlert(nestora.window());
+    ui::AlertView* rename = test::visibleAlert(nestora.window());
     ASSERT_NE(rename, nullptr);
     EXPECT_EQ(rename->title(), QStringLiteral("Rename"));
     EXPECT_EQ(rename->message(), QStringLiteral("Enter new title"));

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/NavigationBar.h"
-#include "app/NavigationController.h"
+#include "ui/NavigationBar.h"
+#include "ui/NavigationController.h"
 #include "app/NestoraTableCell.h"
 #include "app/RootViewController.h"
 #include "platform/Notifications.h"
@@ -37,7 +37,7 @@ protected:
     void launch() {
         nestora_->applicationDidFinishLaunching();
         // An empty list greets with the about alert; dismiss it.
-        if (AlertView* about = test::visibleAlert(window())) {
+        if (ui::AlertView* about = test::visibleAlert(window())) {
             about->clickButton(0);
             test::settle();
         }
@@ -45,11 +45,11 @@ protected:
     QWidget* window() const { return nestora_->window(); }
     RootViewController& screen() const { return *nestora_->rootViewController(); }
     QPushButton* barButton(bool left) const {
-        NavigationBar& bar = nestora_->navController()->navigationBar();
+        ui::NavigationBar& bar = nestora_->navController()->navigationBar();
         return left ? bar.leftButton() : bar.rightButton();
     }
     void answerNext(int button, const QString& text = {}) {
-        AlertAnswerQueue::forWindow(window()).answerNext(button, text);
+        ui::AlertAnswerQueue::forWindow(window()).answerNext(button, text);
     }
     void tapRow(int row, int x = -1) {
         QPoint point = screen().tableView().centreOfRow(row);

@@ -9,7 +9,7 @@
 #include <QTextBrowser>
 #include <QTest>
 
-#include "app/NavigationBar.h"
+#include "ui/NavigationBar.h"
 #include "app/RootViewController.h"
 #include "app/WebViewController.h"
 #include "tests/app/AppTestSupport.h"
@@ -128,7 +128,7 @@ TEST_F(AppWebView, FailedLoadShowsNothingAndKeepsSpinning) {
     raw->backButtonTapped();
     test::settle();
     EXPECT_EQ(screen().modalViewController(), nullptr);
-    EXPECT_TRUE(nestora_->window()->findChildren<ProgressOverlay*>().isEmpty());
+    EXPECT_TRUE(nestora_->window()->findChildren<ui::ProgressOverlay*>().isEmpty());
 }
 
 TEST_F(AppWebView, UnreachableHostFailsQuietly) {
@@ -145,7 +145,7 @@ TEST_F(AppWebView, BackWhileLoadingRemovesTheOverlay) {
     QTest::mouseClick(shown()->titleBar().leftButton(), Qt::LeftButton);
     test::settle();
     EXPECT_EQ(screen().modalViewController(), nullptr);
-    EXPECT_TRUE(nestora_->window()->findChildren<ProgressOverlay*>().isEmpty());
+    EXPECT_TRUE(nestora_->window()->findChildren<ui::ProgressOverlay*>().isEmpty());
     EXPECT_TRUE(nestora_->window()->findChildren<WebViewController*>().isEmpty());
 }
 

@@ -21,7 +21,7 @@ class QLineEdit;
 class QPushButton;
 class QLabel;
 
-namespace nestora::app {
+namespace nestora::ui {
 
 class AlertView : public QWidget {
     Q_OBJECT
@@ -95,4 +95,4 @@ private:
     QStringList shown_;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

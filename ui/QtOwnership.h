@@ -9,7 +9,7 @@
 #include <memory>
 #include <utility>
 
-namespace nestora::app {
+namespace nestora::ui {
 
 template <typename T, typename Parent, typename... Args>
 T* makeChild(Parent* parent, Args&&... args) {
@@ -25,4 +25,4 @@ T* adoptChild(std::unique_ptr<T> child, Parent* parent) {
     return child.release();
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

@@ -1,8 +1,8 @@
-#include "app/ViewController.h"
+#include "ui/ViewController.h"
 
-#include "app/NavigationController.h"
+#include "ui/NavigationController.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 BarButtonItem::BarButtonItem(QString title, Style style, QObject* parent)
     : QObject(parent), title_(std::move(title)), style_(style) {}
@@ -91,4 +91,4 @@ void ViewController::dismissModalViewController() {
     covered->viewDidAppear();
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

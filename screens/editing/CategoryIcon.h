@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace nestora::app {
+namespace nestora::screens {
 
 class CategoryIcon : public QAbstractButton {
     Q_OBJECT
@@ -30,4 +30,4 @@ private:
     bool selected_ = false;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::screens

@@ -1,4 +1,4 @@
-#include "app/TableView.h"
+#include "ui/TableView.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
@@ -6,9 +6,9 @@
 #include <QPropertyAnimation>
 #include <QScrollBar>
 
-#include "app/QtOwnership.h"
+#include "ui/QtOwnership.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 namespace {
 
@@ -317,4 +317,4 @@ void TableView::paintEvent(QPaintEvent*) {
     painter.fillRect(viewport()->rect(), Qt::white);
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

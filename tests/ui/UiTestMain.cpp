@@ -1,4 +1,4 @@
-// Every app test runs on Qt's offscreen platform: no display, no real
+// Every widget test runs on Qt's offscreen platform: no display, no real
 // dialogs, screenshots still render.
 
 #include <gtest/gtest.h>

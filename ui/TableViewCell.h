@@ -10,7 +10,7 @@
 #include <QString>
 #include <QWidget>
 
-namespace nestora::app {
+namespace nestora::ui {
 
 enum class AccessoryType { None, DisclosureIndicator, DetailDisclosureButton };
 
@@ -76,4 +76,4 @@ private:
     bool selected_ = false;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

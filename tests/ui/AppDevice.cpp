@@ -1,11 +1,8 @@
-#include "tests/app/AppTestSupport.h"
+#include "tests/ui/AppDevice.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -134,42 +131,6 @@ std::optional<std::string> AppDevice::storedDisplayName(const std::string& direc
         return std::nullopt;
     }
     return value.toString().toStdString();
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void settle() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-std::string saveScreenshot(QWidget& widget, const QString& name) {
-    const QString folder = QStringLiteral(NESTORA_TEST_BINARY_DIR "/test-artifacts/app");
-    QDir().mkpath(folder);
-    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    return widget.grab().save(path, "PNG") ? path.toStdString() : std::string();
-}
-
-app::AlertView* visibleAlert(QWidget* window) {
-    app::AlertView* found = nullptr;
-    for (app::AlertView* alert : window->findChildren<app::AlertView*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (alert->isVisible()) {
-            found = alert;  // later children are on top
-        }
-    }
-    return found;
 }
 
 }  // namespace nestora::test

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-namespace nestora::app {
+namespace nestora::ui {
 
 class NavigationController;
 
@@ -91,4 +91,4 @@ private:
     QPointer<ViewController> modal_;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

@@ -1,4 +1,4 @@
-#include "app/NavigationBar.h"
+#include "ui/NavigationBar.h"
 
 #include <algorithm>
 
@@ -6,9 +6,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "app/QtOwnership.h"
+#include "ui/QtOwnership.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 namespace {
 
@@ -110,4 +110,4 @@ void NavigationBar::paintEvent(QPaintEvent*) {
     painter.drawLine(0, 0, width(), 0);
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

@@ -6,14 +6,15 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/AlertView.h"
-#include "app/NavigationBar.h"
-#include "app/NavigationController.h"
-#include "app/QtOwnership.h"
-#include "app/TableView.h"
-#include "tests/app/AppTestSupport.h"
+#include "ui/AlertView.h"
+#include "ui/NavigationBar.h"
+#include "ui/NavigationController.h"
+#include "ui/QtOwnership.h"
+#include "ui/TableView.h"
+#include "tests/ui/AppDevice.h"
+#include "tests/ui/UiTestSupport.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 namespace {
 
 class CountingScreen : public ViewController {
@@ -181,4 +182,4 @@ TEST(AppTableView, ReorderGripMovesARow) {
 }
 
 }  // namespace
-}  // namespace nestora::app
+}  // namespace nestora::ui

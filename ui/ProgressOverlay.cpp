@@ -1,9 +1,9 @@
-#include "app/ProgressOverlay.h"
+#include "ui/ProgressOverlay.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
-namespace nestora::app {
+namespace nestora::ui {
 
 namespace {
 
@@ -51,4 +51,4 @@ void ProgressOverlay::paintEvent(QPaintEvent*) {
     }
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

@@ -1,9 +1,9 @@
-#include "app/NavigationController.h"
+#include "ui/NavigationController.h"
 
-#include "app/NavigationBar.h"
-#include "app/QtOwnership.h"
+#include "ui/NavigationBar.h"
+#include "ui/QtOwnership.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 NavigationController::NavigationController(std::unique_ptr<ViewController> root, QWidget* parent)
     : QWidget(parent) {
@@ -88,4 +88,4 @@ void NavigationController::resizeEvent(QResizeEvent*) {
     }
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

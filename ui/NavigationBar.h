@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "app/ViewController.h"
+#include "ui/ViewController.h"
 
 class QLabel;
 
-namespace nestora::app {
+namespace nestora::ui {
 
 class NavigationBar : public QWidget {
     Q_OBJECT
@@ -45,4 +45,4 @@ private:
     QPointer<QPushButton> rightButton_;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-namespace nestora::app {
+namespace nestora::ui {
 
 // The app's own bundle, where its images and the tool live.
 inline constexpr std::string_view kAppBundlePath = "/Applications/Nestora.app";
@@ -20,4 +20,4 @@ QPixmap imageAtPath(std::string_view devicePath);
 // An image of the app's bundle by file name ("dock.png").
 QPixmap imageNamed(std::string_view name);
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

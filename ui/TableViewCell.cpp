@@ -1,12 +1,12 @@
-#include "app/TableViewCell.h"
+#include "ui/TableViewCell.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/QtOwnership.h"
+#include "ui/QtOwnership.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 namespace {
 
@@ -198,4 +198,4 @@ void TableViewCell::paintEvent(QPaintEvent*) {
     }
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

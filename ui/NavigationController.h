@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/ViewController.h"
+#include "ui/ViewController.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 class NavigationBar;
 
@@ -45,4 +45,4 @@ private:
     std::vector<ViewController*> stack_;  // children of this widget, bottom first
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

@@ -1,10 +1,10 @@
-#include "app/BundleImages.h"
+#include "ui/BundleImages.h"
 
 #include <string>
 
 #include "platform/Files.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 namespace {
 
@@ -25,4 +25,4 @@ QPixmap imageNamed(std::string_view name) {
     return imageAtPath(std::string(kAppBundlePath) + "/" + std::string(name));
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

@@ -1,14 +1,14 @@
-#include "app/CategoryIcon.h"
+#include "screens/editing/CategoryIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/BundleImages.h"
+#include "ui/BundleImages.h"
 
-namespace nestora::app {
+namespace nestora::screens {
 
 CategoryIcon::CategoryIcon(const QRect& frame, std::string pngFileAtPath, QWidget* parent)
-    : QAbstractButton(parent), iconPath_(std::move(pngFileAtPath)), image_(imageAtPath(iconPath_)) {
+    : QAbstractButton(parent), iconPath_(std::move(pngFileAtPath)), image_(ui::imageAtPath(iconPath_)) {
     setGeometry(frame);
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QAbstractButton::clicked, this, &CategoryIcon::iconPressed);
@@ -35,4 +35,4 @@ void CategoryIcon::paintEvent(QPaintEvent*) {
     }
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::screens

@@ -5,14 +5,14 @@
 
 #include <string>
 
-#include "app/TableViewCell.h"
+#include "ui/TableViewCell.h"
 #include "platform/AppServices.h"
 
-namespace nestora::app {
+namespace nestora::screens {
 
 inline constexpr const char* kEditTableCellIdentifier = "EditTableCell";
 
-class EditTableCell : public TableViewCell {
+class EditTableCell : public ui::TableViewCell {
     Q_OBJECT
 public:
     EditTableCell(const QString& reuseIdentifier, const platform::AppServices& services);
@@ -30,4 +30,4 @@ private:
     std::string iconPath_;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::screens

@@ -1,4 +1,4 @@
-#include "app/AlertView.h"
+#include "ui/AlertView.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/QtOwnership.h"
+#include "ui/QtOwnership.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 namespace {
 
@@ -205,4 +205,4 @@ void AlertAnswerQueue::answerNext(int buttonIndex, QString text) {
     answers_.push_back(Answer{buttonIndex, std::move(text)});
 }
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

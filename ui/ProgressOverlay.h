@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
-namespace nestora::app {
+namespace nestora::ui {
 
 class ProgressOverlay : public QWidget {
     Q_OBJECT
@@ -28,4 +28,4 @@ private:
     int step_ = 0;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::ui

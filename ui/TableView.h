@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/TableViewCell.h"
+#include "ui/TableViewCell.h"
 
-namespace nestora::app {
+namespace nestora::ui {
 
 class TableView;
 
@@ -120,4 +120,4 @@ private:
     std::optional<Press> press_;
 };
 
-}  // namespace nestora::app
+}  // namespace nestora::ui
