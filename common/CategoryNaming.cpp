@@ -56,4 +56,20 @@ std::size_t dotComponentCount(std::string_view text) {
     return count;
 }
 
+bool isPlainCategoryName(std::string_view name) {
+    if (name.empty()) return false;
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        // A dot would change how the identifier splits into its parts (and
+        // "." / ".." would climb out of the folder); a slash adds components.
+        if (c == '/' || c == '.' || byte < 0x20 || byte == 0x7f) return false;
+    }
+    return true;
+}
+
+bool isCategoryBundleIdentifier(std::string_view identifier) {
+    return identifier.starts_with(kCategoryIdentifierPrefix) &&
+           isPlainCategoryName(identifier.substr(kCategoryIdentifierPrefix.size()));
+}
+
 }  // namespace nestora

@@ -35,4 +35,14 @@ bool categoryPrefsExist(std::string_view identifier);
 // Splits on "." and counts the parts ("a..b" has three, "" has one).
 std::size_t dotComponentCount(std::string_view text);
 
+// A plain category name: not empty, one path component without a dot, no
+// control characters. Such a name can go into a bundle path or a preferences
+// file name without climbing out of the folder or changing how the
+// identifier splits into its parts.
+bool isPlainCategoryName(std::string_view name);
+
+// The prefix followed by one plain category name
+// ("com.quarvek.nestora.Category007"), and nothing else.
+bool isCategoryBundleIdentifier(std::string_view identifier);
+
 }  // namespace nestora

@@ -43,5 +43,20 @@ TEST(CommonCategoryNaming, ABundleOrPreferencesFileExistsWhenAnyEntryIsThere) {
     EXPECT_TRUE(categoryPrefsExist(id));
 }
 
+TEST(CommonCategoryNaming, ABundleIdentifierIsThePrefixAndOnePlainName) {
+    EXPECT_TRUE(isCategoryBundleIdentifier("com.quarvek.nestora.Category000"));
+    EXPECT_TRUE(isCategoryBundleIdentifier("com.quarvek.nestora.Recent"));
+    EXPECT_TRUE(isCategoryBundleIdentifier("com.quarvek.nestora.Caf\xc3\xa9 %41"));
+    for (const char* hostile : {"", "com.quarvek.nestora.", "com.quarvek.nestora", "com.quarvek.nestoraX.Y",
+                                "com.quarvek.nestora.A.B", "com.quarvek.nestora...", "com.quarvek.nestora.../x",
+                                "../../../../etc/x", "com.quarvek.nestora.a/b", "com.quarvek.nestora.a\nb",
+                                "com.quarvek.nestora.a\x7f", "org.example.Category000"}) {
+        EXPECT_FALSE(isCategoryBundleIdentifier(hostile)) << hostile;
+    }
+    // The tool's operand rule is the same rule on the name alone.
+    EXPECT_TRUE(isPlainCategoryName("Category000"));
+    EXPECT_FALSE(isPlainCategoryName(".."));
+}
+
 }  // namespace
 }  // namespace nestora
