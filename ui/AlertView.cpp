@@ -129,6 +129,7 @@ AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context
     AlertView* shown = adoptChild(std::move(alert), window);
     shown->setGeometry(window->rect());
     shown->layoutAlert();
+    shown->willPresent();
     shown->QWidget::show();
     shown->raise();
     if (shown->textField_ != nullptr) {
@@ -152,6 +153,15 @@ AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context
         });
     }
     return shown;
+}
+
+void AlertView::setBoxFrame(const QRect& frame) {
+    const QPoint shift = frame.topLeft() - box_.topLeft();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        child->move(child->pos() + shift);
+    }
+    box_ = frame;
+    update();
 }
 
 void AlertView::clickButton(int index) {

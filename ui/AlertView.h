@@ -52,8 +52,15 @@ public:
 
     // The box's frame within the alert (the whole window).
     QRect boxFrame() const { return box_; }
+    // Moves and resizes the box; what is in it keeps its place relative to
+    // the box's top-left corner.
+    void setBoxFrame(const QRect& frame);
 
 protected:
+    // willPresentAlertView: present() calls it once the box has its natural
+    // frame and before the alert shows; a subclass may reshape the box and
+    // add views to it here.
+    virtual void willPresent() {}
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -58,7 +58,7 @@ void NavigationBar::showItem(const QString& title, BarButtonItem* left, BarButto
     }
     leftButton_ = nullptr;
     rightButton_ = nullptr;
-    titleLabel_->setText(title);
+    title_ = title;
     if (left != nullptr) {
         leftButton_ = makeButton(left->title(), false, left->style() == BarButtonItem::Style::Done);
         connect(leftButton_.data(), &QPushButton::clicked, left, &BarButtonItem::trigger);
@@ -74,7 +74,7 @@ void NavigationBar::showItem(const QString& title, BarButtonItem* left, BarButto
 }
 
 QString NavigationBar::titleText() const {
-    return titleLabel_->text();
+    return title_;
 }
 
 void NavigationBar::layoutBar() {
@@ -92,6 +92,10 @@ void NavigationBar::layoutBar() {
     // The title stays centred on the bar and only narrows to clear buttons.
     const int half = std::max(0, std::min(width() / 2 - leftEdge, rightEdge - width() / 2));
     titleLabel_->setGeometry(width() / 2 - half, 0, 2 * half, kHeight);
+    // A title too long for the room left is cut at its tail, not clipped
+    // (measured in the style sheet's font).
+    titleLabel_->ensurePolished();
+    titleLabel_->setText(titleLabel_->fontMetrics().elidedText(title_, Qt::ElideRight, 2 * half));
 }
 
 void NavigationBar::resizeEvent(QResizeEvent*) {

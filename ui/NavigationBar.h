@@ -41,6 +41,7 @@ private:
     void layoutBar();
 
     QLabel* titleLabel_ = nullptr;
+    QString title_;  // in full; the label shows what fits
     QPointer<QPushButton> leftButton_;
     QPointer<QPushButton> rightButton_;
 };

@@ -1,9 +1,18 @@
 #include "ui/NavigationController.h"
 
+#include <QPointer>
+#include <QPropertyAnimation>
+
 #include "ui/NavigationBar.h"
 #include "ui/QtOwnership.h"
 
 namespace nestora::ui {
+
+namespace {
+
+constexpr int kSlideMilliseconds = 300;
+
+}  // namespace
 
 NavigationController::NavigationController(std::unique_ptr<ViewController> root, QWidget* parent)
     : QWidget(parent) {
@@ -38,7 +47,7 @@ void NavigationController::showTop() {
     top->viewDidAppear();
 }
 
-void NavigationController::pushViewController(std::unique_ptr<ViewController> screen) {
+void NavigationController::pushViewController(std::unique_ptr<ViewController> screen, bool animated) {
     ViewController* below = topViewController();
     ViewController* shown = adoptChild(std::move(screen), this);
     shown->navigationController_ = this;
@@ -47,10 +56,32 @@ void NavigationController::pushViewController(std::unique_ptr<ViewController> sc
     stack_.push_back(shown);
     placeScreen(shown);
     shown->viewWillAppear();
-    below->hide();
     shown->show();
+    if (animated && isVisible()) {
+        slideIn(shown, below);
+    } else {
+        below->hide();
+    }
     refreshBar();
     shown->viewDidAppear();
+}
+
+void NavigationController::slideIn(ViewController* shown, ViewController* below) {
+    const QPoint home = shown->pos();
+    // The animation belongs to the screen: popped before the slide ends, the
+    // screen takes it along and the one below simply stays in sight.
+    auto* slide = makeChild<QPropertyAnimation>(shown, shown, QByteArrayLiteral("pos"));
+    slide->setDuration(kSlideMilliseconds);
+    slide->setStartValue(home + QPoint(width(), 0));
+    slide->setEndValue(home);
+    slide->setEasingCurve(QEasingCurve::OutCubic);
+    shown->move(home + QPoint(width(), 0));
+    connect(slide, &QPropertyAnimation::finished, this, [this, covered = QPointer<ViewController>(below)] {
+        if (covered && covered != topViewController()) {
+            covered->hide();
+        }
+    });
+    slide->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void NavigationController::popViewController() {

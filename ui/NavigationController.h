@@ -27,7 +27,10 @@ public:
     ViewController* rootViewController() const;
     std::size_t depth() const { return stack_.size(); }
 
-    void pushViewController(std::unique_ptr<ViewController> screen);
+    // Animated, the new screen slides in from the right over the one below,
+    // which goes out of sight when the slide ends; the calls to the screens
+    // are the same either way and made at once.
+    void pushViewController(std::unique_ptr<ViewController> screen, bool animated = false);
     void popViewController();
 
     // Runs the appearance calls of the top screen; the owner calls this once
@@ -40,6 +43,7 @@ protected:
 private:
     void refreshBar();
     void placeScreen(ViewController* screen);
+    void slideIn(ViewController* shown, ViewController* below);
 
     NavigationBar* bar_ = nullptr;
     std::vector<ViewController*> stack_;  // children of this widget, bottom first

@@ -185,6 +185,15 @@ TableViewCell* TableView::cellForRow(int row) const {
     return it == visible_.end() ? nullptr : it->second;
 }
 
+std::optional<int> TableView::rowForCell(const TableViewCell* cell) const {
+    for (const auto& [row, shown] : visible_) {
+        if (shown == cell) {
+            return row;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<int> TableView::rowAt(const QPoint& viewportPoint) const {
     const int y = viewportPoint.y() + verticalScrollBar()->value();
     if (y < 0 || viewportPoint.y() >= viewport()->height()) {

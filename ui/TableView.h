@@ -72,6 +72,8 @@ public:
 
     // The cell showing the row, or null when it is not in view.
     TableViewCell* cellForRow(int row) const;
+    // indexPathForCell: the row a cell in view shows, or none.
+    std::optional<int> rowForCell(const TableViewCell* cell) const;
     // The row under a point of the viewport, or none.
     std::optional<int> rowAt(const QPoint& viewportPoint) const;
     // The centre of a row in viewport coordinates (tests tap there).
