@@ -134,39 +134,28 @@ QImage dock() {
     return image;
 }
 
+// The switch's backgrounds. The button draws its own "ON" / "OFF" title and
+// stretches the image with a left cap of 5, so these are plain rounded
+// tracks drawn at the button's own size, 54 x 27.
 QImage toggle(bool on) {
-    const int width = 94;
+    const int width = 54;
     const int height = 27;
     QImage image = blankImage(width, height);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath track;
-    track.addRoundedRect(QRectF(0.5, 0.5, width - 1, height - 1), 6, 6);
+    track.addRoundedRect(QRectF(0.5, 0.5, width - 1, height - 1), 5, 5);
     QLinearGradient fill(0, 0, 0, height);
     if (on) {
-        fill.setColorAt(0, QColor(0x2a, 0x66, 0xd9));
-        fill.setColorAt(1, QColor(0x5f, 0x9b, 0xf2));
+        fill.setColorAt(0, QColor(0x1f, 0x5c, 0xd1));
+        fill.setColorAt(1, QColor(0x5d, 0x9a, 0xf2));
     } else {
-        fill.setColorAt(0, QColor(0xd6, 0xd6, 0xd6));
-        fill.setColorAt(1, QColor(0xfa, 0xfa, 0xfa));
+        fill.setColorAt(0, QColor(0xdc, 0xdc, 0xdc));
+        fill.setColorAt(1, QColor(0xfc, 0xfc, 0xfc));
     }
     painter.fillPath(track, fill);
-    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+    painter.setPen(QPen(on ? QColor(0x1a, 0x45, 0x9c) : QColor(0x9a, 0x9a, 0x9a), 1));
     painter.drawPath(track);
-    painter.setFont(glyphFont(14));
-    painter.setPen(on ? Qt::white : QColor(0x7a, 0x7a, 0x7a));
-    const QRectF label = on ? QRectF(0, 0, width - 40, height) : QRectF(40, 0, width - 40, height);
-    painter.drawText(label, Qt::AlignCenter, on ? QStringLiteral("ON") : QStringLiteral("OFF"));
-    // The knob.
-    const QRectF knob = on ? QRectF(width - 40, 0.5, 39.5, height - 1) : QRectF(0.5, 0.5, 39.5, height - 1);
-    QPainterPath knobPath;
-    knobPath.addRoundedRect(knob, 6, 6);
-    QLinearGradient knobFill(0, 0, 0, height);
-    knobFill.setColorAt(0, QColor(0xfd, 0xfd, 0xfd));
-    knobFill.setColorAt(1, QColor(0xc9, 0xc9, 0xc9));
-    painter.fillPath(knobPath, knobFill);
-    painter.setPen(QPen(QColor(0x70, 0x70, 0x70), 1));
-    painter.drawPath(knobPath);
     return image;
 }
 
