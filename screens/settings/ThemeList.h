@@ -1,0 +1,33 @@
+#pragma once
+
+// The icon themes a category can use: the folders of the two theme
+// directories that hold an "Icons" entry. Plain logic over the file system;
+// the settings screen lists them once per opening.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nestora::screens {
+
+// Visited in this order ("Library" twice in the second, as the launcher has
+// always looked there).
+inline constexpr std::array<std::string_view, 2> kThemeFolders = {
+    "/Library/Themes", "/var/mobile/Library/Library/SummerBoard/Themes"};
+
+// "No Theme", then each entry of each theme folder, in the order the file
+// system lists them, for which "<folder>/<entry>/Icons" exists as a file or
+// folder (links followed). Neither sorted nor freed of duplicates: a theme in
+// both folders is offered twice. A folder that cannot be listed adds nothing.
+//
+// Names that are not UTF-8 are left out: a preferences file can only hold
+// text, so such a name could be shown but never stored as it is, and the
+// launcher would go looking for a folder of another name.
+std::vector<std::string> discoverThemes();
+
+// The name with its path extension removed ("Classic.theme" gives
+// "Classic"); a leading dot alone is not an extension.
+std::string_view themeNameWithoutExtension(std::string_view name);
+
+}  // namespace nestora::screens
