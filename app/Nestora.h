@@ -84,6 +84,10 @@ public:
     std::optional<std::vector<std::string>>& icons() { return icons_; }
     bool hasNestoraSB() const { return hasNestoraSB_; }
 
+    // application:handleOpenURL: opens the full settings screen of the
+    // category the URL's query names (app/UrlEntry.cpp). Always true.
+    bool handleOpenURL(std::string_view url);
+
     void applicationDidReceiveMemoryWarning();
     // The application object's own alerts report here.
     void alertViewClickedButton(int buttonIndex);

@@ -14,6 +14,9 @@
 #include "app/ToolCommands.h"
 #include "app/WebViewController.h"
 #include "common/CategoryNaming.h"
+#include "screens/settings/PrefsSBViewController.h"
+#include "screens/settings/PrefsViewController.h"
+#include "ui/NavigationController.h"
 
 namespace nestora::app {
 
@@ -155,8 +158,21 @@ ui::AccessoryType RootViewController::accessoryTypeForRow(const ui::TableView& t
     return table.isEditing() ? ui::AccessoryType::DetailDisclosureButton : ui::AccessoryType::DisclosureIndicator;
 }
 
-void RootViewController::accessoryButtonTapped(ui::TableView&, int) {
-    // Opens the category's settings screen once that screen exists.
+void RootViewController::accessoryButtonTapped(ui::TableView&, int row) {
+    Nestora* application = Nestora::sharedApplication();
+    if (application == nullptr || navigationController() == nullptr || row < 0 ||
+        row >= static_cast<int>(categories_.size())) {
+        return;
+    }
+    // With the home-screen extension installed, only the settings it uses.
+    const std::string& identifier = categories_[static_cast<std::size_t>(row)];
+    std::unique_ptr<ui::ViewController> settings;
+    if (application->hasNestoraSB()) {
+        settings = std::make_unique<screens::PrefsSBViewController>(application->preferences(), identifier);
+    } else {
+        settings = std::make_unique<screens::PrefsViewController>(application->preferences(), identifier);
+    }
+    navigationController()->pushViewController(std::move(settings), true);
 }
 
 // ---- buttons ---------------------------------------------------------------

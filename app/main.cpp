@@ -1,12 +1,20 @@
 // Nestora: the graphical application. Everything but this lives in nestora_app.
+//
+//   Nestora [URL]   with a URL ("nestora:?<category bundle identifier>", as a
+//                   URL handler passes it), opens that category's settings
 
 #include <QApplication>
 
 #include "app/Nestora.h"
+#include "app/UrlEntry.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     nestora::app::Nestora nestora;
     nestora.applicationDidFinishLaunching();
+    // QApplication has taken its own options out of argv by now.
+    if (const auto url = nestora::app::urlArgument(argc, argv)) {
+        nestora.handleOpenURL(*url);
+    }
     return application.exec();
 }
