@@ -3,7 +3,7 @@
 // Opens the app on the device root (NESTORA_DEVICE_ROOT), walks the category
 // list screen and saves a picture of each state: an alert shown at launch
 // (if any), the list in normal mode,
-// in edit mode, the add alert, and the help page. Nothing on the device is
+// in edit mode, the add alert, and the help page; then the settings screens. Nothing on the device is
 // changed: the add alert is cancelled and the app ends without the exit
 // steps. The help page comes from a loopback stand-in for the help host,
 // since the real one is not reachable from here.
@@ -23,6 +23,10 @@
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
 #include "app/WebViewController.h"
+#include "screens/settings/PrefsSBViewController.h"
+#include "screens/settings/PrefsViewController.h"
+#include "screens/settings/SettingsCell.h"
+#include "ui/NavigationController.h"
 
 namespace {
 
@@ -95,6 +99,43 @@ void dismissAlerts(QWidget* window) {
     pump(50);
 }
 
+// The settings screens of the first category, opened through the URL entry
+// as a URL handler would open them: the screen, both pickers (cancelled),
+// and the smaller screen of a device with the home-screen extension.
+// Opening and cancelling store nothing.
+bool shootSettings(nestora::app::Nestora& nestora, const QDir& folder) {
+    nestora::app::RootViewController& list = *nestora.rootViewController();
+    if (list.categories().empty()) {
+        return true;
+    }
+    const std::string identifier = list.categories().front();
+    QWidget* window = nestora.window();
+    nestora.handleOpenURL("nestora:?" + identifier);
+    pump(400);  // the slide
+    bool ok = shoot(window, folder, "settings-1-prefs.png");
+    auto* prefs = dynamic_cast<nestora::screens::PrefsViewController*>(nestora.navController()->topViewController());
+    if (prefs == nullptr) {
+        return false;
+    }
+    const auto tapChoice = [prefs](int row) {
+        if (auto* cell = dynamic_cast<nestora::screens::SettingsCell*>(prefs->tableView().cellForRow(row))) {
+            prefs->buttonTapped(cell->control());
+        }
+    };
+    tapChoice(nestora::screens::PrefsViewController::kRowsPerColumnRow);
+    ok &= shoot(window, folder, "settings-2-rows-picker.png");
+    dismissAlerts(window);
+    tapChoice(nestora::screens::PrefsViewController::kIconFontColorRow);
+    ok &= shoot(window, folder, "settings-3-color-picker.png");
+    dismissAlerts(window);
+    nestora.navController()->popViewController();
+    nestora.navController()->pushViewController(
+        std::make_unique<nestora::screens::PrefsSBViewController>(nestora.preferences(), identifier));
+    ok &= shoot(window, folder, "settings-4-extension.png");
+    nestora.navController()->popViewController();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,5 +181,9 @@ int main(int argc, char** argv) {
         }
     }
     ok &= shoot(window, folder, "4-help.png");
+    if (list.modalViewController() != nullptr) {
+        list.modalViewController()->dismissModalViewController();
+    }
+    ok &= shootSettings(nestora, folder);
     return ok ? 0 : 1;
 }

@@ -16,6 +16,8 @@ namespace {
 TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
     test::AppDevice device;
     device.makeCategory("Category000", "Games", std::vector<std::string>{"com.apple.mobilemail"});
+    const std::string storedBefore =
+        device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist");
     const std::string out = device.root() + "/shots";
     const test::RunResult result = test::runProgram({"/usr/bin/timeout", "60", NESTORA_TOUR_EXECUTABLE, out},
                                                     {"QT_QPA_PLATFORM=offscreen"});
@@ -25,11 +27,17 @@ TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
         EXPECT_EQ(image.size(), QSize(320, 480)) << name;
         EXPECT_NE(result.out.find(name), std::string::npos) << "the tour does not say where " << name << " is";
     }
+    for (const char* name : {"settings-1-prefs.png", "settings-2-rows-picker.png", "settings-3-color-picker.png",
+                             "settings-4-extension.png"}) {
+        EXPECT_EQ(QImage(QString::fromStdString(out + "/" + name)).size(), QSize(320, 480)) << name;
+    }
     // No alert at launch on this device, so no launch picture.
     EXPECT_FALSE(std::filesystem::exists(out + "/0-launch-alert.png"));
     // The add alert was cancelled: no category was made, no restart owed.
     EXPECT_FALSE(device.exists("/Applications/Category001.app"));
     EXPECT_FALSE(device.exists("/var/mobile/Library/Preferences/com.quarvek.nestora.plist"));
+    // Opening the settings and cancelling the pickers stored nothing.
+    EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist"), storedBefore);
 }
 
 }  // namespace
