@@ -85,12 +85,13 @@ void BM_DiscoverThemes(benchmark::State& state) {
     state.counters["themes"] = static_cast<double>(count);
 }
 
-// Counts what happens to files in the preferences folder.
+// Counts what happens to files in the preferences folder. Closes are
+// watched too, only so that successive opens are not merged into one event.
 class FolderWatch {
 public:
     FolderWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
         ::inotify_add_watch(fd_, (deviceRoot() + "/var/mobile/Library/Preferences").c_str(),
-                            IN_OPEN | IN_CLOSE_WRITE | IN_MOVED_TO);
+                            IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_MOVED_TO);
     }
     ~FolderWatch() { ::close(fd_); }
     // Files replaced or written in place, and opens, since the last call.
@@ -135,15 +136,15 @@ struct SettingsWindow {
     nestora::ui::NavigationController* nav = nullptr;
 };
 
-void BM_OpenSettingsScreen(benchmark::State& state) {
-    deviceRoot();
-    nestora::platform::Preferences preferences;
+// Times `step` once per iteration and reports, per iteration, the files it
+// wrote and how often it opened the preferences file.
+template <typename Step>
+void countFileWork(benchmark::State& state, Step step) {
     FolderWatch watch;
     int written = 0;
     int opened = 0;
     for (auto _ : state) {
-        SettingsWindow shown(preferences);
-        benchmark::DoNotOptimize(shown.screen().tableView().rowCount());
+        step();
         state.PauseTiming();
         const auto [w, o] = watch.take();
         written += w;
@@ -152,6 +153,15 @@ void BM_OpenSettingsScreen(benchmark::State& state) {
     }
     state.counters["files_written"] = benchmark::Counter(written, benchmark::Counter::kAvgIterations);
     state.counters["prefs_file_opens"] = benchmark::Counter(opened, benchmark::Counter::kAvgIterations);
+}
+
+void BM_OpenSettingsScreen(benchmark::State& state) {
+    deviceRoot();
+    nestora::platform::Preferences preferences;
+    countFileWork(state, [&] {
+        SettingsWindow shown(preferences);
+        benchmark::DoNotOptimize(shown.screen().tableView().rowCount());
+    });
 }
 
 void BM_ToggleSwitch(benchmark::State& state) {
@@ -164,19 +174,7 @@ void BM_ToggleSwitch(benchmark::State& state) {
         state.SkipWithError("the switch row is not in view");
         return;
     }
-    FolderWatch watch;
-    int written = 0;
-    int opened = 0;
-    for (auto _ : state) {
-        shown.screen().buttonToggled(cell->control());
-        state.PauseTiming();
-        const auto [w, o] = watch.take();
-        written += w;
-        opened += o;
-        state.ResumeTiming();
-    }
-    state.counters["files_written"] = benchmark::Counter(written, benchmark::Counter::kAvgIterations);
-    state.counters["prefs_file_opens"] = benchmark::Counter(opened, benchmark::Counter::kAvgIterations);
+    countFileWork(state, [&] { shown.screen().buttonToggled(cell->control()); });
 }
 
 // Keeps each benchmark's time per iteration, for the ratio printed at the end.
