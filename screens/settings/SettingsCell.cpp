@@ -12,15 +12,21 @@ namespace {
 constexpr int kAccessoryMargin = 10;
 constexpr int kToggleCapWidth = 5;
 
+// A button at the origin, its title in the bold system font.
+std::unique_ptr<ui::Button> makeButton(const QSize& size, int fontPixels) {
+    auto button = std::make_unique<ui::Button>();
+    button->setGeometry(QRect(QPoint(0, 0), size));
+    QFont font = button->font();
+    font.setPixelSize(fontPixels);
+    font.setBold(true);
+    button->setFont(font);
+    return button;
+}
+
 }  // namespace
 
 std::unique_ptr<ui::Button> makeSwitchButton() {
-    auto button = std::make_unique<ui::Button>();
-    button->setGeometry(0, 0, 54, 27);
-    QFont font = button->font();
-    font.setPixelSize(17);
-    font.setBold(true);
-    button->setFont(font);
+    auto button = makeButton(QSize(54, 27), 17);
     using State = ui::Button::State;
     button->setBackgroundImage(ui::stretchableImage(ui::imageNamed("toggle_off.png"), kToggleCapWidth, 0),
                                State::Normal);
@@ -34,13 +40,7 @@ std::unique_ptr<ui::Button> makeSwitchButton() {
 }
 
 std::unique_ptr<ui::Button> makeChoiceButton() {
-    auto button = std::make_unique<ui::Button>();
-    button->setGeometry(0, 0, 100, 28);
-    QFont font = button->font();
-    font.setPixelSize(15);
-    font.setBold(true);
-    button->setFont(font);
-    return button;
+    return makeButton(QSize(100, 28), 15);
 }
 
 SettingsCell::SettingsCell(QString reuseIdentifier, std::unique_ptr<ui::Button> control)
