@@ -28,6 +28,7 @@ QString buttonStyle(bool done) {
 
 NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent) {
     titleLabel_ = makeChild<QLabel>(this);
+    titleLabel_->setTextFormat(Qt::PlainText);  // titles hold names from files, never markup
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setStyleSheet(QStringLiteral("color: white;"));
     setFixedHeight(kHeight);

@@ -24,6 +24,9 @@ TableViewCell::TableViewCell(QString reuseIdentifier) : reuseIdentifier_(std::mo
     imageView_ = makeChild<QLabel>(contentView_);
     imageView_->setScaledContents(true);
     textLabel_ = makeChild<QLabel>(contentView_);
+    // Names come from other people's files: never read as markup (an image
+    // tag would make the label load whatever file it names).
+    textLabel_->setTextFormat(Qt::PlainText);
     textLabel_->setStyleSheet(QStringLiteral("color: black; font: bold 18px 'Helvetica';"));
 }
 
