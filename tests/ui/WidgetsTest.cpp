@@ -33,14 +33,21 @@ private:
     QStringList& log_;
 };
 
+// A shown window with a navigation controller over `navFrame`, its root
+// screen "Root" logging to `log`.
+NavigationController* showNavigation(QWidget& window, QSize windowSize, QRect navFrame, QStringList& log) {
+    window.resize(windowSize);
+    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root"), log));
+    nav->setGeometry(navFrame);
+    window.show();
+    nav->showTop();
+    return nav;
+}
+
 TEST(AppNavigationController, PushPopAndModalAppearances) {
     QStringList log;
     QWidget window;
-    window.resize(320, 413);
-    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root"), log));
-    nav->setGeometry(window.rect());
-    window.show();
-    nav->showTop();
+    NavigationController* nav = showNavigation(window, QSize(320, 413), QRect(0, 0, 320, 413), log);
     nav->pushViewController(std::make_unique<CountingScreen>(QStringLiteral("Second"), log));
     EXPECT_EQ(nav->depth(), 2u);
     EXPECT_EQ(nav->navigationBar().titleText(), QStringLiteral("Second"));
@@ -66,11 +73,7 @@ TEST(AppNavigationController, PushPopAndModalAppearances) {
 TEST(AppNavigationController, AnimatedPushSaysItAppearedWhenTheSlideEnds) {
     QStringList log;
     QWidget window;
-    window.resize(320, 413);
-    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root"), log));
-    nav->setGeometry(window.rect());
-    window.show();
-    nav->showTop();
+    NavigationController* nav = showNavigation(window, QSize(320, 413), QRect(0, 0, 320, 413), log);
     auto second = std::make_unique<CountingScreen>(QStringLiteral("Second"), log);
     ViewController* pushed = second.get();
     nav->pushViewController(std::move(second), true);
@@ -90,11 +93,7 @@ TEST(AppNavigationController, AnimatedPushSaysItAppearedWhenTheSlideEnds) {
 TEST(AppNavigationController, ATallModalKeepsItsOwnSizeOverTheWindow) {
     QStringList log;
     QWidget window;
-    window.resize(320, 480);
-    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root"), log));
-    nav->setGeometry(0, 12, 320, 413);
-    window.show();
-    nav->showTop();
+    NavigationController* nav = showNavigation(window, QSize(320, 480), QRect(0, 12, 320, 413), log);
     auto tall = std::make_unique<CountingScreen>(QStringLiteral("Tall"), log);
     tall->resize(320, 420);
     tall->setKeepsOwnSizeWhenPresented(true);

@@ -19,6 +19,8 @@ namespace {
 using test::EditingSession;
 using Items = std::vector<std::string>;
 
+const Items kThreeApps = {"com.apple.mobilemail", "com.apple.mobilesafari", "com.example.chirp"};
+
 // Taps a point of a row in the contents screen's table.
 void tapRow(CategoryViewController& screen, int row, int x) {
     ui::TableView& table = screen.itemsTableView();
@@ -108,8 +110,7 @@ TEST(CategoryContents, ThreeAppsChosenInOneVisitComeAtTheEndInOrder) {
 
 TEST(CategoryContents, DeleteShowsTheAppAgainAndOffersItAtItsSortedPlace) {
     EditingSession session;
-    session.device().makeCategory("Category000", "Games",
-                                  Items{"com.apple.mobilemail", "com.apple.mobilesafari", "com.example.chirp"});
+    session.device().makeCategory("Category000", "Games", kThreeApps);
     session.launch();
     CategoryViewController& screen = session.openCategory("Category000");
     ASSERT_TRUE(screen.itemsTableView().isEditing());
@@ -149,8 +150,7 @@ TEST(CategoryContents, DeleteShowsTheAppAgainAndOffersItAtItsSortedPlace) {
 
 TEST(CategoryContents, MovingFirstToLastSurvivesARelaunch) {
     EditingSession session;
-    session.device().makeCategory("Category000", "Games",
-                                  Items{"com.apple.mobilemail", "com.apple.mobilesafari", "com.example.chirp"});
+    session.device().makeCategory("Category000", "Games", kThreeApps);
     session.launch();
     CategoryViewController& screen = session.openCategory("Category000");
     dragRow(screen, 0, 2);
