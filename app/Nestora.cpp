@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPixmapCache>
+#include <QSocketNotifier>
 #include <QWidget>
 
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include "platform/DeviceInfo.h"
 #include "platform/DeviceRoot.h"
 #include "platform/FileStatus.h"
+#include "platform/MemoryWarnings.h"
 #include "platform/Notifications.h"
 #include "platform/Shell.h"
 #include "platform/SystemLog.h"
@@ -81,7 +84,11 @@ Nestora::Nestora(WebHosts hosts)
     }
 }
 
-Nestora::~Nestora() = default;
+Nestora::~Nestora() {
+    // The notifier watches the warnings' pipe: it goes first.
+    memoryWarningNotifier_.reset();
+    memoryWarnings_.reset();
+}
 
 Nestora* Nestora::sharedApplication() {
     QCoreApplication* application = QCoreApplication::instance();
@@ -115,6 +122,7 @@ void Nestora::applicationDidFinishLaunching() {
     respringLabel_ = makeStripLabel(strip, QRect(10, 0, 150, 12), QStringLiteral("Respring Needed: NO"), Qt::AlignLeft);
     memLabel_ = makeStripLabel(strip, QRect(210, 0, 100, 12), QStringLiteral("Free: 0MB"), Qt::AlignRight);
 
+    listenForMemoryWarnings();
     checkAvailableMemory();
     memTimer_.start();
 
@@ -180,6 +188,32 @@ void Nestora::checkAvailableMemory() {
     if (memLabel_ != nullptr) {
         memLabel_->setText(QString::fromStdString(freeMemoryText(reading.freeMegabytes)));
     }
+    if (memoryWarnings_) {
+        memoryWarnings_->noteFreeMemory(*freeBytes);  // handled on the next turn of the loop
+    }
+}
+
+void Nestora::listenForMemoryWarnings() {
+    if (memoryWarnings_) {
+        return;
+    }
+    memoryWarnings_ = std::make_unique<platform::MemoryWarnings>();
+    if (!memoryWarnings_->isListening()) {
+        platform::systemLog("Memory warnings cannot be received\n");
+        memoryWarnings_.reset();
+        return;
+    }
+    memoryWarningNotifier_ =
+        std::make_unique<QSocketNotifier>(memoryWarnings_->fileDescriptor(), QSocketNotifier::Read);
+    connect(memoryWarningNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+        if (memoryWarnings_->takeWarnings()) {
+            applicationDidReceiveMemoryWarning();
+        }
+    });
+}
+
+bool Nestora::isListeningForMemoryWarnings() const {
+    return memoryWarningNotifier_ != nullptr;
 }
 
 void Nestora::setRespringNeeded() {
@@ -201,6 +235,8 @@ void Nestora::setHiddenFromSpringBoard(bool hidden, const std::string& displayId
 void Nestora::applicationDidReceiveMemoryWarning() {
     items_.reset();
     icons_.reset();
+    // Pictures decoded for the icon picker are a cache as well.
+    QPixmapCache::clear();
 }
 
 void Nestora::alertViewClickedButton(int) {
@@ -221,6 +257,7 @@ void Nestora::applicationWillTerminate() {
     terminated_ = true;
     platform::runShell(adStorageChownCommandLine());
     memTimer_.stop();
+    memoryWarningNotifier_.reset();
     if (needRespring_) {
         platform::systemLog("Restarting SpringBoard...");
         userDefaults_.setBool(false, kNeedRespringKey);

@@ -20,7 +20,12 @@
 #include "platform/Preferences.h"
 
 class QLabel;
+class QSocketNotifier;
 class QWidget;
+
+namespace nestora::platform {
+class MemoryWarnings;
+}  // namespace nestora::platform
 
 namespace nestora::ui {
 class NavigationController;
@@ -81,14 +86,19 @@ public:
     model::AvailableApps& items() override { return items_; }
 
     // Cache of icon paths for the icon picker; none until filled.
-    std::optional<std::vector<std::string>>& icons() { return icons_; }
-    bool hasNestoraSB() const { return hasNestoraSB_; }
+    model::IconPaths& icons() override { return icons_; }
+    bool hasNestoraSB() const override { return hasNestoraSB_; }
 
     // application:handleOpenURL: opens the full settings screen of the
     // category the URL's query names (app/UrlEntry.cpp). Always true.
     bool handleOpenURL(std::string_view url);
 
+    // Drops both caches (and the decoded pictures Qt keeps). Delivered on the
+    // main loop when free memory falls below 12 MB and on SIGUSR2.
     void applicationDidReceiveMemoryWarning();
+    // Whether SIGUSR2 and low memory reach applicationDidReceiveMemoryWarning
+    // (from launch on).
+    bool isListeningForMemoryWarnings() const;
     // The application object's own alerts report here.
     void alertViewClickedButton(int buttonIndex);
 
@@ -110,12 +120,13 @@ public:
     bool isSimulator() const { return isSimulator_; }
     const WebHosts& webHosts() const { return hosts_; }
 
-    platform::Preferences& preferences() { return preferences_; }
+    platform::Preferences& preferences() override { return preferences_; }
     platform::UserDefaults& userDefaults() { return userDefaults_; }
-    const platform::AppServices& appServices() const { return appServices_; }
+    const platform::AppServices& appServices() const override { return appServices_; }
 
 private:
     void showAlert(const QString& title, const QString& message, int function);
+    void listenForMemoryWarnings();
 
     WebHosts hosts_;
     platform::Preferences preferences_;
@@ -131,8 +142,10 @@ private:
     int messageBoxFunction_ = kInformationalAlert;
     bool needRespring_ = false;
     bool isSimulator_ = false;
-    std::optional<std::vector<std::string>> icons_;
+    model::IconPaths icons_;
     model::AvailableApps items_;
+    std::unique_ptr<platform::MemoryWarnings> memoryWarnings_;
+    std::unique_ptr<QSocketNotifier> memoryWarningNotifier_;
     bool hasNestoraSB_ = false;
     bool terminated_ = false;
 };

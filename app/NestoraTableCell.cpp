@@ -24,11 +24,13 @@ QString categoryRowTitle(const std::string& displayName, std::int64_t count) {
 NestoraTableCell::NestoraTableCell(const QString& reuseIdentifier, const platform::Preferences& preferences)
     : ui::TableViewCell(reuseIdentifier), preferences_(preferences) {
     title_ = ui::makeChild<QLabel>(contentView());
+    title_->setTextFormat(Qt::PlainText);  // a display name is text, never markup
     QFont bold(QStringLiteral("Helvetica"));
     bold.setPixelSize(18);
     bold.setBold(true);
     title_->setFont(bold);
     subtitle_ = ui::makeChild<QLabel>(contentView());
+    subtitle_->setTextFormat(Qt::PlainText);
     QFont plain(QStringLiteral("Helvetica"));
     plain.setPixelSize(14);
     // The phone's Helvetica is narrower than the fonts here; a bundle path

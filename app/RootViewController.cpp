@@ -14,6 +14,7 @@
 #include "app/ToolCommands.h"
 #include "app/WebViewController.h"
 #include "common/CategoryNaming.h"
+#include "screens/editing/CategoryViewController.h"
 #include "screens/settings/PrefsSBViewController.h"
 #include "screens/settings/PrefsViewController.h"
 #include "ui/NavigationController.h"
@@ -144,14 +145,21 @@ void RootViewController::commitDelete(ui::TableView& table, int row) {
     table.deleteRow(row);
 }
 
-void RootViewController::didSelectRow(ui::TableView& table, int) {
+void RootViewController::didSelectRow(ui::TableView& table, int row) {
     if (table.isEditing()) {
         editCategoryAtRow();  // the row stays selected for the rename or icon that follows
         return;
     }
-    // In normal mode a row opens the category's contents. That screen is not
-    // part of this build yet, so the tap only flashes the row.
-    table.deselectRow();
+    // In normal mode a row opens the category's contents, sliding in.
+    Nestora* application = Nestora::sharedApplication();
+    if (row < 0 || row >= static_cast<int>(categories_.size()) || application == nullptr ||
+        navigationController() == nullptr) {
+        table.deselectRow();
+        return;
+    }
+    navigationController()->pushViewController(
+        std::make_unique<screens::CategoryViewController>(*application, categories_[static_cast<std::size_t>(row)]),
+        true);
 }
 
 ui::AccessoryType RootViewController::accessoryTypeForRow(const ui::TableView& table, int) const {
@@ -281,8 +289,23 @@ std::string RootViewController::selectedBundleIdentifier() const {
 }
 
 void RootViewController::openIconPicker() {
-    // The icon picker presents itself here once it exists; until then the
-    // choice changes nothing.
+    const std::string identifier = selectedBundleIdentifier();
+    Nestora* application = Nestora::sharedApplication();
+    if (identifier.empty() || application == nullptr) {
+        return;
+    }
+    // The picker's title names the category directory ("Icon For: Category004").
+    presentModalViewController(
+        std::make_unique<screens::IconPickerController>(*application, categoryDirectoryName(identifier), this));
+}
+
+void RootViewController::iconPickerControllerDidSelectIconAtPath(screens::IconPickerController&,
+                                                                 const std::string& iconPath) {
+    iconPickerDidSelectIconAtPath(iconPath);
+}
+
+void RootViewController::iconPickerControllerDidCancel(screens::IconPickerController&) {
+    iconPickerDidCancel();
 }
 
 void RootViewController::iconPickerDidSelectIconAtPath(const std::string& iconPath) {

@@ -14,6 +14,7 @@
 #include "ui/TableView.h"
 #include "ui/ViewController.h"
 #include "platform/Preferences.h"
+#include "screens/editing/IconPickerController.h"
 
 class QLineEdit;
 class QPushButton;
@@ -25,7 +26,10 @@ class AlertView;
 
 namespace nestora::app {
 
-class RootViewController : public ui::ViewController, public ui::TableViewDataSource, public ui::TableViewDelegate {
+class RootViewController : public ui::ViewController,
+                           public ui::TableViewDataSource,
+                           public ui::TableViewDelegate,
+                           public screens::IconPickerControllerDelegate {
     Q_OBJECT
 public:
     // Which alert of this screen is up (messageBoxFunction).
@@ -66,9 +70,14 @@ public:
     bool renameCategoryWithBundleIdentifier(const std::string& bundleIdentifier, const std::string& name);
     bool setIconForCategoryWithBundleIdentifier(const std::string& iconPath, const std::string& bundleIdentifier);
 
-    // The icon picker reports back here.
+    // The icon picker reports back here: a chosen icon is set on the
+    // selected row's category through the tool, and the list reloaded.
     void iconPickerDidSelectIconAtPath(const std::string& iconPath);
     void iconPickerDidCancel() {}
+    // IconPickerControllerDelegate
+    void iconPickerControllerDidSelectIconAtPath(screens::IconPickerController& picker,
+                                                 const std::string& iconPath) override;
+    void iconPickerControllerDidCancel(screens::IconPickerController& picker) override;
 
     // Appearance.
     void viewWillAppear() override;

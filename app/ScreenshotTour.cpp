@@ -3,10 +3,14 @@
 // Opens the app on the device root (NESTORA_DEVICE_ROOT), walks the category
 // list screen and saves a picture of each state: an alert shown at launch
 // (if any), the list in normal mode,
-// in edit mode, the add alert, and the help page; then the settings screens. Nothing on the device is
-// changed: the add alert is cancelled and the app ends without the exit
-// steps. The help page comes from a loopback stand-in for the help host,
-// since the real one is not reachable from here.
+// in edit mode, the add alert, and the help page; then the editing screens
+// of a category with apps in it (its contents, the add-items screen and the
+// icon picker) and its settings screens. Nothing on the device is changed:
+// the add alert is cancelled, nothing is chosen, and the app ends without
+// the exit steps. (Opening a category that lists uninstalled apps drops
+// them from its list, as the app always does; the sample device has none.)
+// The help page comes from a loopback stand-in for the help host, since the
+// real one is not reachable from here.
 
 #include <QApplication>
 #include <QDir>
@@ -18,11 +22,15 @@
 #include <QTextBrowser>
 
 #include <cstdio>
+#include <functional>
 
 #include "ui/AlertView.h"
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
 #include "app/WebViewController.h"
+#include "model/CategoryItems.h"
+#include "screens/editing/CategoryViewController.h"
+#include "screens/editing/IconPickerController.h"
 #include "screens/settings/PrefsSBViewController.h"
 #include "screens/settings/PrefsViewController.h"
 #include "screens/settings/SettingsCell.h"
@@ -136,6 +144,66 @@ bool shootSettings(nestora::app::Nestora& nestora, const QDir& folder) {
     return ok;
 }
 
+void waitFor(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 5000) {
+        pump(20);
+    }
+}
+
+// A category's contents, its add-items screen ("Done" without a choice)
+// and the icon picker ("Cancel").
+bool tourEditingScreens(nestora::app::Nestora& nestora, const QDir& folder) {
+    nestora::app::RootViewController& list = *nestora.rootViewController();
+    nestora::ui::NavigationController& nav = *nestora.navController();
+    QWidget* window = nestora.window();
+    if (list.categories().empty()) {
+        return true;
+    }
+    // A category with apps in it shows best; an empty one opens the
+    // add-items screen by itself.
+    int row = 0;
+    for (std::size_t i = 0; i < list.categories().size(); ++i) {
+        const auto items = nestora.preferences().copyAppValue(nestora::model::kItemsKey, list.categories()[i]);
+        if (items && items->isArray() && !items->array()->empty()) {
+            row = static_cast<int>(i);
+            break;
+        }
+    }
+    bool ok = true;
+    list.tableView().selectRow(row);
+    list.didSelectRow(list.tableView(), row);
+    waitFor([&] { return !nav.isSliding(); });
+    auto* contents = dynamic_cast<nestora::screens::CategoryViewController*>(nav.topViewController());
+    if (contents == nullptr) {
+        return false;
+    }
+    if (contents->modalViewController() == nullptr) {  // an empty category opens it by itself
+        ok &= shoot(window, folder, "5-contents.png");
+        contents->addButtonTapped();
+    }
+    ok &= shoot(window, folder, "6-add-items.png");
+    if (auto* add = dynamic_cast<nestora::screens::AddItemsViewController*>(contents->modalViewController())) {
+        add->doneButtonTapped();
+    }
+    nav.popViewController();
+    pump(50);
+
+    list.editButtonTapped();
+    list.tableView().selectRow(row);
+    nestora::ui::AlertAnswerQueue::forWindow(window).answerNext(2);  // "Icon"
+    list.didSelectRow(list.tableView(), row);
+    waitFor([&] { return list.modalViewController() != nullptr; });
+    ok &= shoot(window, folder, "7-icon-picker.png");
+    if (auto* picker = dynamic_cast<nestora::screens::IconPickerController*>(list.modalViewController())) {
+        picker->cancelButtonTapped();
+    }
+    list.editButtonTapped();
+    pump(50);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,9 +249,11 @@ int main(int argc, char** argv) {
         }
     }
     ok &= shoot(window, folder, "4-help.png");
-    if (list.modalViewController() != nullptr) {
-        list.modalViewController()->dismissModalViewController();
+    if (auto* page = dynamic_cast<nestora::app::WebViewController*>(list.modalViewController())) {
+        page->backButtonTapped();
+        pump(50);
     }
+    ok &= tourEditingScreens(nestora, folder);
     ok &= shootSettings(nestora, folder);
     return ok ? 0 : 1;
 }

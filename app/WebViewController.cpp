@@ -28,7 +28,10 @@ public:
 WebViewController::WebViewController(QString urlString, QString title)
     : url_(std::move(urlString)), network_(std::make_unique<QNetworkAccessManager>()) {
     setTitle(title);
+    // 420 points high, more than the screen stack's 413: presented at the
+    // stack's top left in its own size, so the page's last points show.
     resize(320, 420);
+    setKeepsOwnSizeWhenPresented(true);
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

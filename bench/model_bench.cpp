@@ -17,6 +17,7 @@
 #include <string>
 
 #include "bench/LargeDevice.h"
+#include "bench/ScanFloor.h"
 #include "model/AppInventory.h"
 #include "platform/AppServices.h"
 #include "platform/Files.h"
@@ -27,43 +28,9 @@ namespace {
 constexpr std::string_view kModel = "iPhone";
 constexpr int kRepetitions = 5;
 
-// Reads every file the scan reads, with the same listings: the Info.plist of
-// each candidate bundle and the preferences file of each category.
-std::size_t readSameFiles() {
-    std::size_t bytes = 0;
-    const auto readInfo = [&](const std::string& bundle) {
-        if (auto data = nestora::files::readFile(bundle + "/Info.plist")) bytes += data->size();
-    };
-    if (auto names = nestora::files::listFolder("/Applications")) {
-        for (const auto& name : *names) {
-            if (name.ends_with(".app") && !name.starts_with('.')) readInfo("/Applications/" + name);
-        }
-    }
-    if (auto containers = nestora::files::listFolder("/var/mobile/Applications")) {
-        for (const auto& container : *containers) {
-            const std::string folder = "/var/mobile/Applications/" + container;
-            if (auto names = nestora::files::listFolder(folder)) {
-                for (const auto& name : *names) {
-                    if (name.ends_with(".app")) readInfo(folder + "/" + name);
-                }
-            }
-        }
-    }
-    if (auto names = nestora::files::listFolder("/var/mobile/Library/Preferences")) {
-        for (const auto& name : *names) {
-            if (name.starts_with("com.quarvek.nestora")) {
-                if (auto data = nestora::files::readFile("/var/mobile/Library/Preferences/" + name)) {
-                    bytes += data->size();
-                }
-            }
-        }
-    }
-    return bytes;
-}
-
 void BM_ReadBytesOfTheSameFiles(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(readSameFiles());
+        benchmark::DoNotOptimize(nestora::bench::readBytesOfTheScannedFiles());
     }
 }
 BENCHMARK(BM_ReadBytesOfTheSameFiles)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);

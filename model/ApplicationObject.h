@@ -1,8 +1,9 @@
 #pragma once
 
-// What the model needs of the application object: the restart flag, hiding
-// an app from the home screen, and the available-apps cache. The graphical
-// application implements it; tests supply their own.
+// What the model and the screens need of the application object: the restart
+// flag, hiding an app from the home screen, the two caches, the extension's
+// presence, and the preferences and home-screen services of the process. The
+// graphical application implements it; tests supply their own.
 
 #include <optional>
 #include <string>
@@ -10,12 +11,17 @@
 #include <vector>
 
 #include "platform/AppServices.h"
+#include "platform/Preferences.h"
 
 namespace nestora::model {
 
 // The available-apps list (display identifiers). No value means empty: never
 // filled, or dropped after a memory warning.
 using AvailableApps = std::optional<std::vector<std::string>>;
+
+// The icon picker's list of candidate icon paths, in the order found. No
+// value means empty, as above.
+using IconPaths = std::optional<std::vector<std::string>>;
 
 class ApplicationObject {
 public:
@@ -33,6 +39,19 @@ public:
     // The `items` cache (read and replaced by the add-items screen, appended
     // to when an app leaves a category).
     virtual AvailableApps& items() = 0;
+
+    // The `icons` cache (filled and read by the icon picker).
+    virtual IconPaths& icons() = 0;
+
+    // Whether the optional SpringBoard extension is installed; fixed at launch.
+    virtual bool hasNestoraSB() const = 0;
+
+    // The process's one preferences instance: every screen reads and writes
+    // through it, so each sees what the others changed.
+    virtual platform::Preferences& preferences() = 0;
+
+    // The home-screen services (names, executables) of the process.
+    virtual const platform::AppServices& appServices() const = 0;
 };
 
 // The hide library call: HideIcon (hidden) or UnHideIcon with the app's

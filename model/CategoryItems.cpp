@@ -1,5 +1,6 @@
 #include "model/CategoryItems.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/Files.h"
@@ -78,12 +79,17 @@ bool CategoryItems::removeItemAtRow(std::size_t row) {
         return false;
     }
     std::string id = items_[row];
-    // Shown again even if something else had hidden it: taking an app out of
-    // a category must never leave it invisible.
-    application_.setHiddenFromSpringBoard(false, id);
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(row));
-    if (AvailableApps& available = application_.items()) {
-        available->push_back(std::move(id));
+    // The list may hold an app twice. Taking out one copy leaves the app in
+    // this category: it stays hidden and is not offered for adding again.
+    const bool stillHeld = std::find(items_.begin(), items_.end(), id) != items_.end();
+    if (!stillHeld) {
+        // Shown again even if something else had hidden it: taking an app out
+        // of a category must never leave it invisible.
+        application_.setHiddenFromSpringBoard(false, id);
+        if (AvailableApps& available = application_.items()) {
+            available->push_back(std::move(id));
+        }
     }
     saveItems();
     return true;

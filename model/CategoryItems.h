@@ -43,7 +43,9 @@ public:
 
     // Remove the entry at a row: show it on the home screen, take it out,
     // append it to the application's available-apps list if that list
-    // exists, save. False (and nothing done) for a row out of range.
+    // exists, save. When the list still holds the same app at another row,
+    // the app stays in the category: it is neither shown nor offered again.
+    // False (and nothing done) for a row out of range.
     bool removeItemAtRow(std::size_t row);
 
     // Move: take the entry out at `from`, insert it at `to` counted in the

@@ -224,7 +224,9 @@ bool removeRecursively(std::string_view path) {
 }
 
 std::optional<std::string> readFile(std::string_view path, std::size_t limit) {
-    UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a FIFO (or a link to one) is refused by the check
+    // below instead of waiting forever for a writer at open.
+    UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd) return std::nullopt;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;

@@ -18,6 +18,11 @@ constexpr int kBoxWidth = 284;
 constexpr int kMargin = 12;
 constexpr int kButtonHeight = 43;
 constexpr int kFieldGrowth = 50;
+constexpr int kFieldHeight = 30;
+// The field's frame in the box follows the box's frame on the 320-point
+// screen: x − 5 and width − 25 of the box (which sits at x 18).
+constexpr int kFieldX = (320 - kBoxWidth) / 2 - 5;
+constexpr int kFieldWidth = kBoxWidth - 25;
 
 const QString kButtonStyle = QStringLiteral(
     "QPushButton { color: white; font: bold 16px 'Helvetica'; border: 1px solid #1b2b55;"
@@ -97,9 +102,11 @@ void AlertView::layoutAlert() {
     }
     int boxY = (this->height() - height) / 2;
     if (textField_ != nullptr) {
-        // Moved up and grown, so that the keyboard leaves the field visible.
+        // Moved up to a quarter of its y and grown by 50 points, so that the
+        // keyboard leaves the field visible; the field sits in the 50 points
+        // added under the message, and the buttons move down below them.
         boxY = static_cast<int>(((this->height() - (height - kFieldGrowth)) / 2) * 0.25);
-        textField_->setGeometry(kMargin + 1, y + 5, innerWidth - 2, 30);
+        textField_->setGeometry(kFieldX, y + (kFieldGrowth - kFieldHeight) / 2, kFieldWidth, kFieldHeight);
         y += kFieldGrowth;
     }
     box_ = QRect((width() - kBoxWidth) / 2, std::max(0, boxY), kBoxWidth, height);

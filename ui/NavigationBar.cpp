@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -27,8 +28,9 @@ QString buttonStyle(bool done) {
 
 NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent) {
     titleLabel_ = makeChild<QLabel>(this);
+    titleLabel_->setTextFormat(Qt::PlainText);  // titles hold names from files, never markup
     titleLabel_->setAlignment(Qt::AlignCenter);
-    titleLabel_->setStyleSheet(QStringLiteral("color: white; font: bold 20px 'Helvetica';"));
+    titleLabel_->setStyleSheet(QStringLiteral("color: white;"));
     setFixedHeight(kHeight);
 }
 
@@ -89,13 +91,24 @@ void NavigationBar::layoutBar() {
         rightButton_->move(width() - 5 - rightButton_->width(), buttonY);
         rightEdge = rightButton_->x() - 5;
     }
-    // The title stays centred on the bar and only narrows to clear buttons.
+    // The title stays centred on the bar while it fits between the buttons
+    // there; a longer one takes all the room between them, in a smaller
+    // type if it must, and is cut short with an ellipsis only after that.
     const int half = std::max(0, std::min(width() / 2 - leftEdge, rightEdge - width() / 2));
-    titleLabel_->setGeometry(width() / 2 - half, 0, 2 * half, kHeight);
-    // A title too long for the room left is cut at its tail, not clipped
-    // (measured in the style sheet's font).
-    titleLabel_->ensurePolished();
-    titleLabel_->setText(titleLabel_->fontMetrics().elidedText(title_, Qt::ElideRight, 2 * half));
+    const QRect centred(width() / 2 - half, 0, 2 * half, kHeight);
+    const QRect between(leftEdge, 0, std::max(0, rightEdge - leftEdge), kHeight);
+    QFont font(QStringLiteral("Helvetica"));
+    font.setBold(true);
+    for (int size = kTitlePixelSize; size >= kSmallestTitlePixelSize; --size) {
+        font.setPixelSize(size);
+        const int needed = QFontMetrics(font).horizontalAdvance(title_);
+        if (needed <= centred.width() || needed <= between.width() || size == kSmallestTitlePixelSize) {
+            titleLabel_->setFont(font);
+            titleLabel_->setGeometry(needed <= centred.width() ? centred : between);
+            titleLabel_->setText(QFontMetrics(font).elidedText(title_, Qt::ElideRight, titleLabel_->width()));
+            return;
+        }
+    }
 }
 
 void NavigationBar::resizeEvent(QResizeEvent*) {

@@ -17,6 +17,8 @@ class NavigationBar : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kHeight = 44;
+    static constexpr int kTitlePixelSize = 20;
+    static constexpr int kSmallestTitlePixelSize = 14;
 
     explicit NavigationBar(QWidget* parent = nullptr);
 
@@ -24,7 +26,9 @@ public:
     // when the screen has no left button of its own and it is not empty.
     void showItem(const QString& title, BarButtonItem* left, BarButtonItem* right, const QString& backTitle);
 
+    // The title as given (the label may show it shortened).
     QString titleText() const;
+    QLabel* titleLabel() const { return titleLabel_; }
     // The buttons as shown (null when none).
     QPushButton* leftButton() const { return leftButton_; }
     QPushButton* rightButton() const { return rightButton_; }

@@ -1,23 +1,21 @@
 #include "ui/NavigationController.h"
 
-#include <QPointer>
+#include <QAbstractAnimation>
+#include <QEasingCurve>
+#include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
+
+#include <utility>
 
 #include "ui/NavigationBar.h"
 #include "ui/QtOwnership.h"
 
 namespace nestora::ui {
 
-namespace {
-
-constexpr int kSlideMilliseconds = 300;
-
-}  // namespace
-
 NavigationController::NavigationController(std::unique_ptr<ViewController> root, QWidget* parent)
     : QWidget(parent) {
     bar_ = makeChild<NavigationBar>(this);
-    connect(bar_, &NavigationBar::backTapped, this, &NavigationController::popViewController);
+    connect(bar_, &NavigationBar::backTapped, this, [this] { popViewController(true); });
     ViewController* screen = adoptChild(std::move(root), this);
     screen->navigationController_ = this;
     stack_.push_back(screen);
@@ -48,6 +46,7 @@ void NavigationController::showTop() {
 }
 
 void NavigationController::pushViewController(std::unique_ptr<ViewController> screen, bool animated) {
+    finishSlide();
     ViewController* below = topViewController();
     ViewController* shown = adoptChild(std::move(screen), this);
     shown->navigationController_ = this;
@@ -56,48 +55,98 @@ void NavigationController::pushViewController(std::unique_ptr<ViewController> sc
     stack_.push_back(shown);
     placeScreen(shown);
     shown->viewWillAppear();
-    shown->show();
-    if (animated && isVisible()) {
-        slideIn(shown, below);
-    } else {
-        below->hide();
-    }
     refreshBar();
-    shown->viewDidAppear();
-}
-
-void NavigationController::slideIn(ViewController* shown, ViewController* below) {
-    const QPoint home = shown->pos();
-    // The animation belongs to the screen: popped before the slide ends, the
-    // screen takes it along and the one below simply stays in sight.
-    auto* slide = makeChild<QPropertyAnimation>(shown, shown, QByteArrayLiteral("pos"));
-    slide->setDuration(kSlideMilliseconds);
-    slide->setStartValue(home + QPoint(width(), 0));
-    slide->setEndValue(home);
-    slide->setEasingCurve(QEasingCurve::OutCubic);
-    shown->move(home + QPoint(width(), 0));
-    connect(slide, &QPropertyAnimation::finished, this, [this, covered = QPointer<ViewController>(below)] {
-        if (covered && covered != topViewController()) {
-            covered->hide();
+    if (!animated || !isVisible()) {
+        below->hide();
+        shown->show();
+        shown->viewDidAppear();
+        return;
+    }
+    shown->move(shown->pos() + QPoint(width(), 0));
+    shown->show();
+    shown->raise();
+    QPointer<ViewController> belowGuard(below);
+    QPointer<ViewController> shownGuard(shown);
+    slide(shown, below, QPoint(-width(), 0), [this, belowGuard, shownGuard] {
+        if (belowGuard) {
+            belowGuard->hide();
+            placeScreen(belowGuard);
+        }
+        if (shownGuard) {
+            shownGuard->viewDidAppear();
         }
     });
-    slide->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void NavigationController::popViewController() {
+void NavigationController::popViewController(bool animated) {
+    finishSlide();
     if (stack_.size() < 2) {
         return;
     }
     ViewController* leaving = stack_.back();
     leaving->viewWillDisappear();
     stack_.pop_back();
-    leaving->hide();
-    leaving->deleteLater();
     ViewController* top = topViewController();
     top->viewWillAppear();
-    top->show();
     refreshBar();
-    top->viewDidAppear();
+    if (!animated || !isVisible()) {
+        leaving->hide();
+        leaving->deleteLater();
+        top->show();
+        top->viewDidAppear();
+        return;
+    }
+    top->move(top->pos() - QPoint(width(), 0));
+    top->show();
+    QPointer<ViewController> leavingGuard(leaving);
+    QPointer<ViewController> topGuard(top);
+    slide(top, leaving, QPoint(width(), 0), [leavingGuard, topGuard] {
+        if (leavingGuard) {
+            leavingGuard->hide();
+            leavingGuard->deleteLater();
+        }
+        if (topGuard) {
+            topGuard->viewDidAppear();
+        }
+    });
+}
+
+void NavigationController::slide(ViewController* incoming, ViewController* outgoing, QPoint outgoingOffset,
+                                 std::function<void()> done) {
+    const QPoint home(0, NavigationBar::kHeight);
+    auto group = std::make_unique<QParallelAnimationGroup>();
+    const auto move = [&group](QWidget* widget, QPoint from, QPoint to) {
+        auto animation = std::make_unique<QPropertyAnimation>(widget, "pos");
+        animation->setDuration(kSlideMilliseconds);
+        animation->setEasingCurve(QEasingCurve::OutCubic);
+        animation->setStartValue(from);
+        animation->setEndValue(to);
+        group->addAnimation(animation.release());  // the group owns it now
+    };
+    move(incoming, incoming->pos(), home);
+    move(outgoing, home, home + outgoingOffset);
+    slideDone_ = std::move(done);
+    QParallelAnimationGroup* running = adoptChild(std::move(group), this);
+    slide_ = running;
+    connect(running, &QAbstractAnimation::finished, this, &NavigationController::finishSlide);
+    running->start();
+}
+
+void NavigationController::finishSlide() {
+    if (!slide_) {
+        return;
+    }
+    QAbstractAnimation* running = slide_;
+    slide_ = nullptr;
+    running->stop();
+    running->deleteLater();
+    // Wherever the slide was, the screens end at their places.
+    for (ViewController* screen : stack_) {
+        placeScreen(screen);
+    }
+    if (auto done = std::exchange(slideDone_, nullptr)) {
+        done();
+    }
 }
 
 void NavigationController::refreshBar() {
@@ -110,11 +159,13 @@ void NavigationController::refreshBar() {
 }
 
 void NavigationController::resizeEvent(QResizeEvent*) {
+    finishSlide();
     bar_->setGeometry(0, 0, width(), NavigationBar::kHeight);
     for (ViewController* screen : stack_) {
         placeScreen(screen);
     }
-    if (ViewController* top = topViewController(); top != nullptr && top->modalViewController() != nullptr) {
+    if (ViewController* top = topViewController(); top != nullptr && top->modalViewController() != nullptr &&
+                                                   !top->modalViewController()->keepsOwnSizeWhenPresented()) {
         top->modalViewController()->setGeometry(rect());
     }
 }

@@ -3,12 +3,18 @@
 // A bar over a stack of screens. The bottom screen is the root; pushing
 // shows a screen over the top one with the root's back title in the bar,
 // popping takes the top one away. Each screen hears when it appears and
-// disappears.
+// disappears. An animated push slides the new screen in from the right; the
+// bar's back button slides the top screen out again. A screen hears that it
+// did appear when its slide has ended.
 
+#include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
+
+#include <QAbstractAnimation>
 
 #include "ui/ViewController.h"
 
@@ -27,11 +33,11 @@ public:
     ViewController* rootViewController() const;
     std::size_t depth() const { return stack_.size(); }
 
-    // Animated, the new screen slides in from the right over the one below,
-    // which goes out of sight when the slide ends; the calls to the screens
-    // are the same either way and made at once.
     void pushViewController(std::unique_ptr<ViewController> screen, bool animated = false);
-    void popViewController();
+    void popViewController(bool animated = false);
+    // Whether a slide is under way.
+    bool isSliding() const { return slide_ != nullptr; }
+    static constexpr int kSlideMilliseconds = 300;
 
     // Runs the appearance calls of the top screen; the owner calls this once
     // the controller is in its window.
@@ -43,10 +49,16 @@ protected:
 private:
     void refreshBar();
     void placeScreen(ViewController* screen);
-    void slideIn(ViewController* shown, ViewController* below);
+    // Moves `incoming` from where it is to its place and `outgoing` from its
+    // place by `outgoingOffset`, then runs `done`.
+    void slide(ViewController* incoming, ViewController* outgoing, QPoint outgoingOffset, std::function<void()> done);
+    // Ends a slide under way at once (screens at their final places).
+    void finishSlide();
 
     NavigationBar* bar_ = nullptr;
     std::vector<ViewController*> stack_;  // children of this widget, bottom first
+    QPointer<QAbstractAnimation> slide_;
+    std::function<void()> slideDone_;
 };
 
 }  // namespace nestora::ui

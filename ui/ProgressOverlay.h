@@ -1,8 +1,10 @@
 #pragma once
 
-// The spinning "please wait" square over the middle of a window. It has no
-// text and takes no taps of its own; it only shows that something loads.
+// The spinning "please wait" square over the middle of a window, with an
+// optional text under the spinner ("Loading items.\nPlease wait."). It takes
+// no taps of its own; it only shows that something loads.
 
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
@@ -11,7 +13,9 @@ namespace nestora::ui {
 class ProgressOverlay : public QWidget {
     Q_OBJECT
 public:
-    ProgressOverlay();
+    explicit ProgressOverlay(QString text = {});
+
+    const QString& text() const { return text_; }
 
     // Puts the overlay over the window `anyWidget` is in and starts the
     // spinner. The window owns the overlay from then on.
@@ -24,6 +28,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QString text_;
     QTimer timer_;
     int step_ = 0;
 };

@@ -35,6 +35,20 @@ void TableView::setRowHeight(int height) {
     reloadData();
 }
 
+void TableView::setSeparatorStyle(SeparatorStyle style) {
+    separator_ = style;
+    for (auto& [row, cell] : visible_) {
+        cell->setSeparatorStyle(style);
+    }
+}
+
+// The viewport's size once laid out. Until the table is first shown the
+// viewport itself keeps its initial size, so a list filled before that
+// would make cells for rows that never come into view.
+QSize TableView::viewSize() const {
+    return maximumViewportSize();
+}
+
 std::size_t TableView::cellCount() const {
     return static_cast<std::size_t>(viewport()->findChildren<TableViewCell*>(QString(), Qt::FindDirectChildrenOnly).size());
 }
@@ -73,9 +87,9 @@ void TableView::recycle(TableViewCell* cell) {
 
 void TableView::updateScrollRange() {
     const int content = rows_ * rowHeight_;
-    verticalScrollBar()->setPageStep(viewport()->height());
+    verticalScrollBar()->setPageStep(viewSize().height());
     verticalScrollBar()->setSingleStep(rowHeight_ / 2);
-    verticalScrollBar()->setRange(0, std::max(0, content - viewport()->height()));
+    verticalScrollBar()->setRange(0, std::max(0, content - viewSize().height()));
 }
 
 void TableView::applyState(TableViewCell* cell, int row) const {
@@ -84,6 +98,7 @@ void TableView::applyState(TableViewCell* cell, int row) const {
     cell->setEditingState(editing_, deletable, movable);
     cell->setAccessoryType(delegate_ != nullptr ? delegate_->accessoryTypeForRow(*this, row) : AccessoryType::None);
     cell->setSelected(selected_ && *selected_ == row);
+    cell->setSeparatorStyle(separator_);
 }
 
 void TableView::layoutCells() {
@@ -92,7 +107,7 @@ void TableView::layoutCells() {
     }
     const int scroll = verticalScrollBar()->value();
     const int first = scroll / rowHeight_;
-    const int last = std::min(rows_ - 1, (scroll + viewport()->height() - 1) / rowHeight_);
+    const int last = std::min(rows_ - 1, (scroll + viewSize().height() - 1) / rowHeight_);
     // Rows that left the view give their cells back first, so the rows that
     // came into view can reuse them.
     for (auto it = visible_.begin(); it != visible_.end();) {
@@ -117,7 +132,7 @@ void TableView::layoutCells() {
             visible_[row] = cell;
         }
         applyState(cell, row);
-        cell->setGeometry(0, row * rowHeight_ - scroll, viewport()->width(), rowHeight_);
+        cell->setGeometry(0, row * rowHeight_ - scroll, viewSize().width(), rowHeight_);
         cell->show();
     }
 }

@@ -54,6 +54,9 @@ public:
     void setRowHeight(int height);
     int rowHeight() const { return rowHeight_; }
     void setAllowsSelectionDuringEditing(bool allows) { selectionWhileEditing_ = allows; }
+    // The line under each row (none by default).
+    void setSeparatorStyle(SeparatorStyle style);
+    SeparatorStyle separatorStyle() const { return separator_; }
 
     // Asks the data source again for the row count and every visible cell.
     void reloadData();
@@ -95,6 +98,7 @@ protected:
 
 private:
     void layoutCells();
+    QSize viewSize() const;
     void recycle(TableViewCell* cell);
     void applyState(TableViewCell* cell, int row) const;
     void updateScrollRange();
@@ -106,6 +110,7 @@ private:
     int rows_ = 0;
     bool editing_ = false;
     bool selectionWhileEditing_ = false;
+    SeparatorStyle separator_ = SeparatorStyle::None;
     std::optional<int> selected_;
     std::map<int, TableViewCell*> visible_;  // row -> cell; children of the viewport
     std::vector<TableViewCell*> pool_;       // hidden children kept for reuse

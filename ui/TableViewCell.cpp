@@ -24,6 +24,9 @@ TableViewCell::TableViewCell(QString reuseIdentifier) : reuseIdentifier_(std::mo
     imageView_ = makeChild<QLabel>(contentView_);
     imageView_->setScaledContents(true);
     textLabel_ = makeChild<QLabel>(contentView_);
+    // Names come from other people's files: never read as markup (an image
+    // tag would make the label load whatever file it names).
+    textLabel_->setTextFormat(Qt::PlainText);
     textLabel_->setStyleSheet(QStringLiteral("color: black; font: bold 18px 'Helvetica';"));
 }
 
@@ -69,9 +72,21 @@ void TableViewCell::setShowingDeleteConfirmation(bool showing) {
 
 void TableViewCell::setSelected(bool selected) {
     selected_ = selected;
-    const QString color = selected ? QStringLiteral("white") : QStringLiteral("black");
+    const QString color = isHighlighted() ? QStringLiteral("white") : QStringLiteral("black");
     textLabel_->setStyleSheet(QStringLiteral("color: %1; font: bold 18px 'Helvetica';").arg(color));
     update();
+}
+
+void TableViewCell::setSelectionStyle(SelectionStyle style) {
+    selectionStyle_ = style;
+    setSelected(selected_);
+}
+
+void TableViewCell::setSeparatorStyle(SeparatorStyle style) {
+    if (separator_ != style) {
+        separator_ = style;
+        update();
+    }
 }
 
 QRect TableViewCell::accessoryRect() const {
@@ -139,13 +154,22 @@ void TableViewCell::resizeEvent(QResizeEvent*) {
 void TableViewCell::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (selected_) {
+    if (isHighlighted()) {
         QLinearGradient gradient(0, 0, 0, height());
         gradient.setColorAt(0, QColor(0x05, 0x8c, 0xf5));
         gradient.setColorAt(1, QColor(0x01, 0x5e, 0xe6));
         painter.fillRect(rect(), gradient);
     } else {
         painter.fillRect(rect(), Qt::white);
+    }
+    if (separator_ != SeparatorStyle::None) {
+        painter.setPen(QColor(0xe0, 0xe0, 0xe0));
+        const int y = separator_ == SeparatorStyle::SingleLineEtched ? height() - 2 : height() - 1;
+        painter.drawLine(0, y, width(), y);
+        if (separator_ == SeparatorStyle::SingleLineEtched) {
+            painter.setPen(Qt::white);  // the etched line's light lower edge
+            painter.drawLine(0, height() - 1, width(), height() - 1);
+        }
     }
     if (QRect r = deleteControlRect(); !r.isNull()) {
         const QPointF centre(r.center().x() + 2, r.center().y());
@@ -173,7 +197,7 @@ void TableViewCell::paintEvent(QPaintEvent*) {
     if (QRect r = accessoryRect(); !r.isNull()) {
         const QPointF c = r.center();
         if (accessory_ == AccessoryType::DisclosureIndicator) {
-            painter.setPen(QPen(selected_ ? Qt::white : QColor(0x80, 0x80, 0x80), 3, Qt::SolidLine, Qt::SquareCap,
+            painter.setPen(QPen(isHighlighted() ? Qt::white : QColor(0x80, 0x80, 0x80), 3, Qt::SolidLine, Qt::SquareCap,
                                 Qt::MiterJoin));
             painter.setBrush(Qt::NoBrush);
             painter.drawPolyline(QPolygonF({c + QPointF(-3, -6), c + QPointF(3, 0), c + QPointF(-3, 6)}));

@@ -13,6 +13,10 @@
 namespace nestora::ui {
 
 enum class AccessoryType { None, DisclosureIndicator, DetailDisclosureButton };
+// How a selected cell looks: highlighted in blue, or not at all.
+enum class SelectionStyle { Blue, None };
+// The line under each row, as the table sets it.
+enum class SeparatorStyle { None, SingleLine, SingleLineEtched };
 
 class TableViewCell : public QWidget {
     Q_OBJECT
@@ -46,6 +50,13 @@ public:
 
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
+    // With SelectionStyle::None a selected cell looks like any other.
+    void setSelectionStyle(SelectionStyle style);
+    SelectionStyle selectionStyle() const { return selectionStyle_; }
+    bool isHighlighted() const { return selected_ && selectionStyle_ != SelectionStyle::None; }
+
+    void setSeparatorStyle(SeparatorStyle style);
+    SeparatorStyle separatorStyle() const { return separator_; }
 
     Part partAt(const QPoint& point) const;
 
@@ -74,6 +85,8 @@ private:
     bool movable_ = false;
     bool confirmingDelete_ = false;
     bool selected_ = false;
+    SelectionStyle selectionStyle_ = SelectionStyle::Blue;
+    SeparatorStyle separator_ = SeparatorStyle::None;
 };
 
 }  // namespace nestora::ui

@@ -63,12 +63,19 @@ void ViewController::presentModalViewController(std::unique_ptr<ViewController> 
     QWidget* host = navigationController() != nullptr ? static_cast<QWidget*>(navigationController()) : this;
     ViewController* covered = coveredScreen(this);
     ViewController* shown = screen.release();
-    shown->setParent(host);
+    if (shown->keepsOwnSize_) {
+        // A child is cut to its parent's rectangle: the window holds it.
+        QWidget* window = host->window();
+        shown->setParent(window);
+        shown->move(host == window ? QPoint(0, 0) : host->mapTo(window, QPoint(0, 0)));
+    } else {
+        shown->setParent(host);
+        shown->setGeometry(0, 0, host->width(), host->height());
+    }
     shown->presenting_ = this;
     modal_ = shown;
     covered->viewWillDisappear();
     shown->viewWillAppear();
-    shown->setGeometry(0, 0, host->width(), host->height());
     shown->show();
     shown->raise();
     shown->viewDidAppear();

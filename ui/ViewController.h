@@ -62,8 +62,15 @@ public:
     NavigationController* navigationController() const { return navigationController_; }
 
     // Shows a screen over this one's navigation controller (or, without
-    // one, over this screen's window) until it dismisses itself.
+    // one, over this screen) until it dismisses itself. The screen fills
+    // that area, unless it keeps its own size (below).
     void presentModalViewController(std::unique_ptr<ViewController> screen);
+    // A screen whose fixed frame is taller than the area it is presented
+    // over keeps its own size (set with resize() before it is presented): it
+    // is placed at the area's top left, over the window, rather than cut to
+    // the area.
+    void setKeepsOwnSizeWhenPresented(bool keeps) { keepsOwnSize_ = keeps; }
+    bool keepsOwnSizeWhenPresented() const { return keepsOwnSize_; }
     // Called on a presented screen: takes it away and lets the screen below
     // appear again.
     void dismissModalViewController();
@@ -89,6 +96,7 @@ private:
     NavigationController* navigationController_ = nullptr;
     QPointer<ViewController> presenting_;
     QPointer<ViewController> modal_;
+    bool keepsOwnSize_ = false;
 };
 
 }  // namespace nestora::ui

@@ -2,16 +2,36 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 
 #include "ui/BundleImages.h"
 
 namespace nestora::screens {
 
 CategoryIcon::CategoryIcon(const QRect& frame, std::string pngFileAtPath, QWidget* parent)
-    : QAbstractButton(parent), iconPath_(std::move(pngFileAtPath)), image_(ui::imageAtPath(iconPath_)) {
+    : QAbstractButton(parent), iconPath_(std::move(pngFileAtPath)) {
     setGeometry(frame);
     setFocusPolicy(Qt::NoFocus);
+    // The size is part of the key: the same file shown in another size is
+    // another picture.
+    cacheKey_ = QStringLiteral("nestora-icon:%1x%2:").arg(frame.width()).arg(frame.height()) +
+                QString::fromStdString(iconPath_);
     connect(this, &QAbstractButton::clicked, this, &CategoryIcon::iconPressed);
+}
+
+QPixmap CategoryIcon::image() const {
+    QPixmap image;
+    if (noImage_ || QPixmapCache::find(cacheKey_, &image)) {
+        return image;
+    }
+    loaded_ = true;
+    image = ui::imageAtPath(iconPath_, size());
+    if (image.isNull()) {
+        noImage_ = true;  // not read again on every paint
+    } else {
+        QPixmapCache::insert(cacheKey_, image);
+    }
+    return image;
 }
 
 void CategoryIcon::iconPressed() {
@@ -22,9 +42,10 @@ void CategoryIcon::iconPressed() {
 void CategoryIcon::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (!image_.isNull()) {
-        painter.drawPixmap(rect(), image_);
+    // The picture keeps its own size, centred, as a button shows its image.
+    const QPixmap picture = image();
+    if (!picture.isNull()) {
+        painter.drawPixmap((width() - picture.width()) / 2, (height() - picture.height()) / 2, picture);
     }
     if (selected_ || isDown()) {
         QPainterPath frame;

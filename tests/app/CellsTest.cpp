@@ -23,6 +23,11 @@ TEST(AppNestoraTableCell, NameCountPathAndIcon) {
     // Two lines of 22 and 18 points centred in the 64-point row: y is 12.
     EXPECT_EQ(cell.title()->geometry(), QRect(80, 12, 191, 22));
     EXPECT_EQ(cell.subtitle()->geometry(), QRect(80, 34, 191, 18));
+    // A display name that looks like markup is shown as typed.
+    device.makeCategory("Category008", "<img src=\"/nowhere.png\"><b>Games</b>", std::nullopt);
+    cell.setBundleIdentifier("com.quarvek.nestora.Category008");
+    EXPECT_EQ(cell.title()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(cell.title()->text(), QStringLiteral("<img src=\"/nowhere.png\"><b>Games</b> (0)"));
 }
 
 TEST(AppNestoraTableCell, MissingOrWrongItemsCountZero) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QLabel>
 
@@ -42,6 +43,32 @@ TEST(AppMemoryWatchdog, ReadoutFollowsEachTick) {
     device.writeProfile("iPhone", 300 * kMB);
     nestora.checkAvailableMemory();
     EXPECT_EQ(nestora.memLabel()->text(), QStringLiteral("Free: 300MB"));
+}
+
+TEST(AppMemoryWatchdog, WarningsDropBothCachesOnTheMainLoop) {
+    test::AppDevice device;
+    Nestora nestora;
+    nestora.applicationDidFinishLaunching();
+    ASSERT_TRUE(nestora.isListeningForMemoryWarnings());
+    const auto fill = [&] {
+        nestora.items() = std::vector<std::string>{"com.apple.mobilemail"};
+        nestora.icons() = std::vector<std::string>{"/var/mobile/Media/Nestora/Icons/a.png"};
+    };
+    fill();
+    ASSERT_EQ(::raise(SIGUSR2), 0);  // kill -USR2, as a user simulates one
+    EXPECT_TRUE(nestora.items().has_value()) << "handled inside the signal handler";
+    ASSERT_TRUE(test::waitUntil([&] { return !nestora.items() && !nestora.icons(); }));
+
+    // Free memory falling below 12 MB on a tick; staying there warns no more.
+    fill();
+    device.writeProfile("iPhone", 12 * kMB - 1);
+    nestora.checkAvailableMemory();
+    ASSERT_TRUE(test::waitUntil([&] { return !nestora.items() && !nestora.icons(); }));
+    EXPECT_EQ(nestora.memLabel()->text(), QStringLiteral("Free: 11MB"));
+    fill();
+    nestora.checkAvailableMemory();
+    test::settle();
+    EXPECT_TRUE(nestora.items().has_value());
 }
 
 // The stop ends the process, so it runs in a child: the built app itself.

@@ -13,6 +13,8 @@
 #include "ui/NavigationController.h"
 #include "app/NestoraTableCell.h"
 #include "app/RootViewController.h"
+#include "screens/editing/CategoryViewController.h"
+#include "screens/editing/IconPickerController.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace nestora::app {
@@ -179,12 +181,45 @@ TEST(AppRootViewController, EditChoiceAlertFromARowInEditMode) {
     EXPECT_EQ(screen.messageBoxFunction(), RootViewController::kRenameAlert);
     rename->clickButton(0);
     test::settle();
-    // "Icon" opens nothing yet, and changes nothing.
+    // "Icon" opens the icon picker once the alert has gone; it changes nothing yet.
     tapRow(screen, 0);
     test::visibleAlert(nestora.window())->clickButton(2);
+    EXPECT_EQ(screen.modalViewController(), nullptr);
     test::settle();
     EXPECT_EQ(test::visibleAlert(nestora.window()), nullptr);
+    auto* picker = dynamic_cast<screens::IconPickerController*>(screen.modalViewController());
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->categoryName(), "Category000");
+    EXPECT_EQ(picker->delegate(), &screen);
     EXPECT_FALSE(nestora.needRespring());
+}
+
+TEST(AppRootViewController, ARowInNormalModeSlidesInTheCategorysContents) {
+    test::AppDevice device;
+    device.makeApp("/Applications/Notes.app", "com.example.notes", "Notes");
+    device.makeCategory("Category000", "Games", std::vector<std::string>{"com.example.notes"});
+    device.makeCategory("Category001", "Social", std::vector<std::string>{"com.example.notes"});
+    Nestora nestora;
+    nestora.applicationDidFinishLaunching();
+    RootViewController& screen = *nestora.rootViewController();
+    ui::NavigationController& nav = *nestora.navController();
+    const std::string tapped = screen.categories()[1];
+    tapRow(screen, 1);
+    EXPECT_TRUE(nav.isSliding());
+    ASSERT_TRUE(test::waitUntil([&] { return !nav.isSliding(); }));
+    auto* contents = dynamic_cast<screens::CategoryViewController*>(nav.topViewController());
+    ASSERT_NE(contents, nullptr);
+    EXPECT_EQ(contents->bundleIdentifier(), tapped);
+    EXPECT_EQ(contents->items(), std::vector<std::string>{"com.example.notes"});
+    EXPECT_EQ(contents->modalViewController(), nullptr);
+    ASSERT_NE(nav.navigationBar().leftButton(), nullptr);
+    EXPECT_EQ(nav.navigationBar().leftButton()->text(), QStringLiteral("Back"));
+    // "Back" slides it out again; the list comes back with nothing selected.
+    QTest::mouseClick(nav.navigationBar().leftButton(), Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return !nav.isSliding(); }));
+    test::settle();
+    EXPECT_EQ(nav.topViewController(), &screen);
+    EXPECT_EQ(screen.tableView().selectedRow(), std::nullopt);
 }
 
 TEST(AppRootViewController, RowsAreDeletableOnlyInEditMode) {

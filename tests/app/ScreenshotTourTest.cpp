@@ -1,5 +1,6 @@
 // The headless path of scripts/demo: the tour program walks the list screen
-// on a device and leaves one picture per state, without changing the device.
+// and the editing screens on a device and leaves one picture per state,
+// without changing the device.
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,17 @@ namespace nestora::app {
 namespace {
 
 TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
-    test::AppDevice device;
+    test::AppDeviceOptions options;
+    options.sampleApps = true;
+    test::AppDevice device(options);
     device.makeCategory("Category000", "Games", std::vector<std::string>{"com.apple.mobilemail"});
-    const std::string storedBefore =
-        device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist");
+    const std::string prefs = device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist");
     const std::string out = device.root() + "/shots";
     const test::RunResult result = test::runProgram({"/usr/bin/timeout", "60", NESTORA_TOUR_EXECUTABLE, out},
                                                     {"QT_QPA_PLATFORM=offscreen"});
     ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
-    for (const char* name : {"1-list.png", "2-edit-mode.png", "3-add-alert.png", "4-help.png"}) {
+    for (const char* name : {"1-list.png", "2-edit-mode.png", "3-add-alert.png", "4-help.png", "5-contents.png",
+                             "6-add-items.png", "7-icon-picker.png"}) {
         const QImage image(QString::fromStdString(out + "/" + name));
         EXPECT_EQ(image.size(), QSize(320, 480)) << name;
         EXPECT_NE(result.out.find(name), std::string::npos) << "the tour does not say where " << name << " is";
@@ -36,8 +39,10 @@ TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
     // The add alert was cancelled: no category was made, no restart owed.
     EXPECT_FALSE(device.exists("/Applications/Category001.app"));
     EXPECT_FALSE(device.exists("/var/mobile/Library/Preferences/com.quarvek.nestora.plist"));
-    // Opening the settings and cancelling the pickers stored nothing.
-    EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist"), storedBefore);
+    // Nothing was added to the category, and opening the settings and
+    // cancelling the pickers stored nothing.
+    EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist"), prefs);
+    EXPECT_FALSE(device.exists("/var/lib/nestora/hidden-icons.plist"));
 }
 
 }  // namespace

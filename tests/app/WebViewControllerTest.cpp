@@ -110,6 +110,18 @@ TEST_F(AppWebView, HelpPageHiddenUntilLoadedThenShown) {
     EXPECT_EQ(screen().modalViewController(), nullptr);
 }
 
+TEST_F(AppWebView, ThePageIsShownWholeIn420Points) {
+    screen().helpTapped();
+    WebViewController* page = shown();
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return page->webView().isVisible(); }));
+    // The screen keeps its 320 x 420 at the screen stack's place, though the
+    // stack is only 413 high: the last 7 points of the page are not cut off.
+    EXPECT_EQ(page->geometry(), QRect(0, 12, 320, 420));
+    EXPECT_EQ(page->webView().geometry(), QRect(0, 44, 320, 376));
+    EXPECT_EQ(page->webView().visibleRegion().boundingRect(), page->webView().rect());
+}
+
 TEST_F(AppWebView, ChangeLogComesFromItsOwnPath) {
     screen().changelogTapped();
     ASSERT_NE(shown(), nullptr);

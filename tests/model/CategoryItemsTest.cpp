@@ -123,6 +123,21 @@ TEST_F(ModelCategoryItems, RemoveShowsSavesAndReturnsTheAppToTheCache) {
     EXPECT_EQ(stored(), R"({"items": ["a", "c"], "showIconLabels": false})");
 }
 
+TEST_F(ModelCategoryItems, RemovingOneOfTwoCopiesKeepsTheAppHidden) {
+    storeItems("['a', 'b', 'a']");
+    list.loadItems();
+    application.availableApps = std::vector<std::string>{};
+    EXPECT_TRUE(list.removeItemAtRow(0));
+    EXPECT_THAT(list.items(), ElementsAre("b", "a"));
+    EXPECT_THAT(application.hideCalls, IsEmpty());
+    EXPECT_THAT(*application.availableApps, IsEmpty());
+    EXPECT_EQ(stored(), R"({"items": ["b", "a"], "showIconLabels": false})");
+    // The last copy leaves: now the app is shown and offered again.
+    EXPECT_TRUE(list.removeItemAtRow(1));
+    EXPECT_THAT(application.hideCalls, ElementsAre(HideCall{false, "a"}));
+    EXPECT_THAT(*application.availableApps, ElementsAre("a"));
+}
+
 TEST_F(ModelCategoryItems, RemoveLeavesAnUnfilledCacheUnfilled) {
     storeItems("['a', 'b']");
     list.loadItems();

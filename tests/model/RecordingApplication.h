@@ -24,6 +24,9 @@ public:
     std::vector<HideCall> hideCalls;
     int respringRequests = 0;
     model::AvailableApps availableApps;
+    model::IconPaths iconPaths;
+    bool extensionInstalled = false;
+    platform::Preferences preferencesStore;
 
     void setRespringNeeded() override { ++respringRequests; }
     void setHiddenFromSpringBoard(bool hidden, const std::string& displayIdentifier) override {
@@ -33,6 +36,21 @@ public:
         }
     }
     model::AvailableApps& items() override { return availableApps; }
+    model::IconPaths& icons() override { return iconPaths; }
+    bool hasNestoraSB() const override { return extensionInstalled; }
+    platform::Preferences& preferences() override { return preferencesStore; }
+    // Tests that look names up set `services`; without it no app is known.
+    const platform::AppServices& appServices() const override { return services != nullptr ? *services : none_; }
+
+private:
+    class NoServices final : public platform::AppServices {
+    public:
+        std::optional<std::string> executablePathForDisplayIdentifier(std::string_view) const override { return {}; }
+        std::optional<std::string> localizedApplicationNameForDisplayIdentifier(std::string_view) const override {
+            return {};
+        }
+    };
+    NoServices none_;
 };
 
 }  // namespace nestora::test

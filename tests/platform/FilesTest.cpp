@@ -156,5 +156,14 @@ TEST(PlatformFiles, ReadFileHonoursTheLimit) {
     EXPECT_FALSE(files::readFile("/missing"));
 }
 
+TEST(PlatformFiles, ReadFileRefusesAFifoWithoutWaitingForAWriter) {
+    TestDevice device;
+    ASSERT_EQ(::mkfifo(device.host("/fifo").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("fifo", device.host("/link").c_str()), 0);
+    // Without a writer an ordinary open would never return.
+    EXPECT_FALSE(files::readFile("/fifo"));
+    EXPECT_FALSE(files::readFile("/link"));
+}
+
 }  // namespace
 }  // namespace nestora

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
+
 #include "platform/Files.h"
 #include "tests/ui/AppDevice.h"
 #include "ui/BundleImages.h"
@@ -22,6 +25,33 @@ TEST(BundleImages, EveryImageOfTheBundleLoads) {
     for (const std::string& name : *icons) {
         EXPECT_EQ(imageAtPath("/Applications/Nestora.app/icons/" + name).size(), QSize(57, 57)) << name;
     }
+}
+
+std::string pngBytes(QSize size) {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+TEST(BundleImages, OutsideImagesAreBoundedBeforeDecoding) {
+    test::AppDevice device;
+    // A few kilobytes that unpack into a picture wider than any icon.
+    device.writeFile("/wide.png", pngBytes(QSize(kImageSideLimit + 1, 4)));
+    EXPECT_LT(device.readFile("/wide.png").size(), 64u * 1024);
+    EXPECT_TRUE(imageAtPath("/wide.png").isNull());
+    device.writeFile("/text.png", "not an image");
+    EXPECT_TRUE(imageAtPath("/text.png").isNull());
+    device.makeFolder("/folder.png");
+    EXPECT_TRUE(imageAtPath("/folder.png").isNull());
+
+    // Scaled down to fit, proportions kept; small ones keep their size.
+    device.writeFile("/big.png", pngBytes(QSize(200, 100)));
+    EXPECT_EQ(imageAtPath("/big.png", QSize(57, 57)).size(), QSize(57, 28));
+    EXPECT_EQ(imageAtPath("/Applications/Nestora.app/icons/Games.png", QSize(80, 102)).size(), QSize(57, 57));
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include "ui/AlertView.h"
@@ -31,20 +33,28 @@ private:
     QStringList& log_;
 };
 
+// A shown window with a navigation controller over `navFrame`, its root
+// screen "Root" logging to `log`.
+NavigationController* showNavigation(QWidget& window, QSize windowSize, QRect navFrame, QStringList& log) {
+    window.resize(windowSize);
+    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root"), log));
+    nav->setGeometry(navFrame);
+    window.show();
+    nav->showTop();
+    return nav;
+}
+
 TEST(AppNavigationController, PushPopAndModalAppearances) {
     QStringList log;
     QWidget window;
-    window.resize(320, 413);
-    auto* nav = makeChild<NavigationController>(&window, std::make_unique<CountingScreen>(QStringLiteral("Root"), log));
-    nav->setGeometry(window.rect());
-    window.show();
-    nav->showTop();
+    NavigationController* nav = showNavigation(window, QSize(320, 413), QRect(0, 0, 320, 413), log);
     nav->pushViewController(std::make_unique<CountingScreen>(QStringLiteral("Second"), log));
     EXPECT_EQ(nav->depth(), 2u);
     EXPECT_EQ(nav->navigationBar().titleText(), QStringLiteral("Second"));
     ASSERT_NE(nav->navigationBar().leftButton(), nullptr);
     EXPECT_EQ(nav->navigationBar().leftButton()->text(), QStringLiteral("Back"));
     QTest::mouseClick(nav->navigationBar().leftButton(), Qt::LeftButton);
+    EXPECT_TRUE(test::waitUntil([&] { return !nav->isSliding(); }));  // "Back" slides the screen out
     test::settle();
     EXPECT_EQ(nav->depth(), 1u);
     EXPECT_EQ(nav->navigationBar().titleText(), QStringLiteral("Root"));
@@ -58,6 +68,44 @@ TEST(AppNavigationController, PushPopAndModalAppearances) {
                            "Second did appear", "Second will disappear", "Root will appear", "Root did appear",
                            "Root will disappear", "Modal will appear", "Modal did appear", "Modal will disappear",
                            "Root will appear", "Root did appear"}));
+}
+
+TEST(AppNavigationController, AnimatedPushSaysItAppearedWhenTheSlideEnds) {
+    QStringList log;
+    QWidget window;
+    NavigationController* nav = showNavigation(window, QSize(320, 413), QRect(0, 0, 320, 413), log);
+    auto second = std::make_unique<CountingScreen>(QStringLiteral("Second"), log);
+    ViewController* pushed = second.get();
+    nav->pushViewController(std::move(second), true);
+    EXPECT_TRUE(nav->isSliding());
+    EXPECT_EQ(log.last(), QStringLiteral("Second will appear"));
+    EXPECT_NE(pushed->pos(), QPoint(0, NavigationBar::kHeight));
+    // A second push while sliding ends the first slide at once.
+    nav->pushViewController(std::make_unique<CountingScreen>(QStringLiteral("Third"), log), true);
+    EXPECT_TRUE(log.contains(QStringLiteral("Second did appear")));
+    ASSERT_TRUE(test::waitUntil([&] { return !nav->isSliding(); }));
+    EXPECT_EQ(log.last(), QStringLiteral("Third did appear"));
+    EXPECT_EQ(nav->topViewController()->geometry(), QRect(0, NavigationBar::kHeight, 320, 413 - NavigationBar::kHeight));
+    EXPECT_FALSE(pushed->isVisible());
+    EXPECT_TRUE(nav->rootViewController()->isHidden());
+}
+
+TEST(AppNavigationController, ATallModalKeepsItsOwnSizeOverTheWindow) {
+    QStringList log;
+    QWidget window;
+    NavigationController* nav = showNavigation(window, QSize(320, 480), QRect(0, 12, 320, 413), log);
+    auto tall = std::make_unique<CountingScreen>(QStringLiteral("Tall"), log);
+    tall->resize(320, 420);
+    tall->setKeepsOwnSizeWhenPresented(true);
+    ViewController* shown = tall.get();
+    nav->rootViewController()->presentModalViewController(std::move(tall));
+    EXPECT_EQ(shown->parentWidget(), &window);
+    EXPECT_EQ(shown->geometry(), QRect(0, 12, 320, 420));
+    EXPECT_EQ(shown->visibleRegion().boundingRect(), QRect(0, 0, 320, 420));  // nothing cut off
+    shown->dismissModalViewController();
+    test::settle();
+    EXPECT_EQ(nav->rootViewController()->modalViewController(), nullptr);
+    EXPECT_EQ(log.last(), QStringLiteral("Root did appear"));
 }
 
 TEST(AppAlertView, AnswersGivenInAdvanceAreUsedInOrder) {
@@ -91,14 +139,42 @@ TEST(AppAlertView, TextFieldGrowsTheBoxAndTakesTheFocus) {
                                              QStringLiteral("Cancel"), QStringList{QStringLiteral("Rename")});
     AlertView* shownPlain = AlertView::present(std::move(plain), &window);
     const QRect plainBox = shownPlain->boxFrame();
-    shownPlain->clickButton(0);
     auto withField = std::make_unique<AlertView>(QStringLiteral("Rename"), QStringLiteral("Enter new title"),
                                                  QStringLiteral("Cancel"), QStringList{QStringLiteral("Rename")});
     withField->addTextField();
     AlertView* shown = AlertView::present(std::move(withField), &window);
-    EXPECT_EQ(shown->boxFrame().height(), plainBox.height() + 50);
-    EXPECT_LT(shown->boxFrame().y(), plainBox.y());
-    EXPECT_TRUE(shown->boxFrame().contains(shown->textField()->geometry()));
+    // The box moves up to a quarter of its y and grows by 50 points; the
+    // field takes those 50 points under the message, at x − 5 and width − 25
+    // of the box (x 18 on the 320-point screen), 30 high; the buttons move
+    // down by the same 50 points.
+    const QRect box = shown->boxFrame();
+    EXPECT_EQ(box.height(), plainBox.height() + 50);
+    EXPECT_EQ(box.y(), static_cast<int>(plainBox.y() * 0.25));
+    EXPECT_EQ(box.x(), 18);
+    const QRect field = shown->textField()->geometry().translated(-box.topLeft());
+    EXPECT_EQ(field.x(), 13);
+    EXPECT_EQ(field.width(), 284 - 25);
+    EXPECT_EQ(field.height(), 30);
+    const auto buttonsTop = [](AlertView* alert) {
+        int top = alert->height();
+        for (auto* button : alert->findChildren<QPushButton*>()) {
+            top = std::min(top, button->y() - alert->boxFrame().y());
+        }
+        return top;
+    };
+    const auto messageBottom = [](AlertView* alert) {
+        for (auto* label : alert->findChildren<QLabel*>()) {
+            if (label->text() == alert->message()) {
+                return label->geometry().bottom() + 1 - alert->boxFrame().y();
+            }
+        }
+        return -1;
+    };
+    EXPECT_EQ(messageBottom(shown), messageBottom(shownPlain));
+    EXPECT_EQ(buttonsTop(shown), buttonsTop(shownPlain) + 50);
+    EXPECT_GE(field.top(), messageBottom(shown));
+    EXPECT_LE(field.bottom() + 1, buttonsTop(shown));
+    shownPlain->clickButton(0);
     // Return in the field takes the action button, once.
     std::vector<int> taps;
     shown->setClickHandler([&taps](AlertView&, int index) { taps.push_back(index); });

@@ -27,6 +27,13 @@ TEST(EditTableCell, NameAndIconOfAnApp) {
     EXPECT_EQ(cell.textLabel()->text(), QStringLiteral("sudoku"));
     EXPECT_EQ(cell.iconPath(), "/Applications/Nestora.app/blank.png");
     EXPECT_FALSE(cell.imageView()->pixmap().isNull());
+    // A name is shown as the text it is, never read as markup.
+    device.makeApp("/Applications/Marked.app", "com.example.marked", "<img src=\"/etc/passwd\"><b>Bold</b>");
+    platform::DeviceAppServices fresh;
+    EditTableCell marked(QStringLiteral("EditTableCell"), fresh);
+    marked.setDisplayIdentifier("com.example.marked");
+    EXPECT_EQ(marked.textLabel()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(marked.textLabel()->text(), QStringLiteral("<img src=\"/etc/passwd\"><b>Bold</b>"));
     // Unknown to the services: no text, blank icon.
     cell.setDisplayIdentifier("com.example.gone");
     EXPECT_EQ(cell.textLabel()->text(), QString());
