@@ -4,11 +4,12 @@
 // device root (NESTORA_DEVICE_ROOT) and saves a picture of it; runs COMMAND,
 // which is to put apps into a new category named CATEGORY_TITLE through
 // Nestora and end Nestora; waits for the restart that Nestora's exit asks
-// for and saves the home screen again; then opens that category with its
-// settings at their defaults, with every setting changed, and with the
-// settings that show (title, coloured labels, two rows sideways, background,
-// theme), saving a picture of each. The category's settings are changed as
-// the settings screen changes them.
+// for and saves the home screen again (its first page, and the page with
+// the new category); then opens that category with its settings at their
+// defaults, with every setting changed, and with the settings that show
+// (title, coloured labels, one row sideways, background, theme), saving a
+// picture of each. The category's settings are changed as the settings
+// screen changes them.
 
 #include <QApplication>
 #include <QDir>
@@ -116,13 +117,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     const HomeIcon category = *found;
-    // The page that shows the new category.
-    home.pager().setCurrentPage(static_cast<int>(found - home.icons().data()) / IconPager::kIconsPerPage);
+    const int categoryPage = static_cast<int>(found - home.icons().data()) / IconPager::kIconsPerPage;
     ok &= shoot(home, folder, "home-2-after.png");
+    home.pager().setCurrentPage(categoryPage);
+    ok &= shoot(home, folder, "home-3-after-category-page.png");
     home.pager().setCurrentPage(0);
 
-    ok &= shootCategory(home, category, folder, "home-3-category-defaults.png", [](nestora::model::Prefs&) {});
-    ok &= shootCategory(home, category, folder, "home-4-category-every-setting-changed.png",
+    ok &= shootCategory(home, category, folder, "home-4-category-defaults.png", [](nestora::model::Prefs&) {});
+    ok &= shootCategory(home, category, folder, "home-5-category-every-setting-changed.png",
                         [](nestora::model::Prefs& prefs) {
                             prefs.setShowCategoryName(false);
                             prefs.setShowIconLabels(false);
@@ -134,7 +136,7 @@ int main(int argc, char** argv) {
                             prefs.setIconFontColor(10);
                             prefs.setIconThemeName("Demo.theme");
                         });
-    ok &= shootCategory(home, category, folder, "home-5-category-title-colour-rows.png",
+    ok &= shootCategory(home, category, folder, "home-6-category-title-colour-rows.png",
                         [](nestora::model::Prefs& prefs) {
                             prefs.setShowCategoryName(true);
                             prefs.setShowIconLabels(true);
