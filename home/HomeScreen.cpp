@@ -165,11 +165,12 @@ void HomeScreen::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Escape:
             goHome();
             break;
+        // The pages turn only while they are in front.
         case Qt::Key_Left:
-            pager_->previousPage();
+            if (launcher_ == nullptr && launchedApp_ == nullptr) pager_->previousPage();
             break;
         case Qt::Key_Right:
-            pager_->nextPage();
+            if (launcher_ == nullptr && launchedApp_ == nullptr) pager_->nextPage();
             break;
         default:
             QWidget::keyPressEvent(event);

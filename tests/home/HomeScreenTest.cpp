@@ -165,6 +165,9 @@ TEST(HomeScreen, PagesOfSixteenTurnedBySwipeAndKeysDecodeOnlyWhatIsShown) {
     EXPECT_EQ(pager.currentPage(), 2) << "the last page is the last";
     pressKey(home, Qt::Key_Left);
     EXPECT_EQ(pager.currentPage(), 1);
+    home.openIcon(pager.visibleCells().front()->icon());
+    pressKey(home, Qt::Key_Left);
+    EXPECT_EQ(pager.currentPage(), 1) << "an app in front keeps the pages still";
 }
 
 TEST(HomeScreen, ATapOpensAnAppACategoryOrNestora) {
