@@ -48,7 +48,9 @@ inline OffscreenRun runOffscreen(const std::string& program, const std::string& 
     ::close(out[1]);
     char buffer[512];
     ssize_t n = 0;
-    while (spawned == 0 && (n = ::read(out[0], buffer, sizeof buffer)) > 0) run.out.append(buffer, static_cast<std::size_t>(n));
+    while (spawned == 0 && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
+        run.out.append(buffer, static_cast<std::size_t>(n));
+    }
     ::close(out[0]);
     if (spawned != 0) return run;
     int status = 0;

@@ -43,7 +43,7 @@ bool writePicture(const QPixmap& picture, const std::string& path) {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
         (void)files::createFolder(path.substr(0, slash));
     }
-    return files::writeFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return files::writeFileAtomically(path, bytes.toStdString());
 }
 
 }  // namespace

@@ -29,10 +29,6 @@ std::string folderName(std::string_view bundlePath) {
     return std::string(name);
 }
 
-}  // namespace
-
-namespace {
-
 // The icon of an app whose executable the services gave.
 std::optional<HomeIcon> iconForExecutable(const platform::AppServices& services, std::string_view displayIdentifier,
                                           const std::string& executable) {
@@ -41,7 +37,8 @@ std::optional<HomeIcon> iconForExecutable(const platform::AppServices& services,
     HomeIcon icon;
     icon.displayIdentifier = std::string(displayIdentifier);
     icon.bundlePath = executable.substr(0, slash);
-    icon.name = services.localizedApplicationNameForDisplayIdentifier(displayIdentifier).value_or(folderName(icon.bundlePath));
+    icon.name = services.localizedApplicationNameForDisplayIdentifier(displayIdentifier)
+                    .value_or(folderName(icon.bundlePath));
     if (icon.bundlePath == ui::kAppBundlePath) {
         icon.kind = HomeIcon::Kind::Nestora;
     } else if (isCategory(displayIdentifier, icon.bundlePath)) {

@@ -74,11 +74,8 @@ void HomeScreen::restart() {
     closeLauncher(false);
     pager_->setIcons(homeScreenIcons(services_, platform::deviceModel()));
     ++loadCount_;
-    if (!resident.empty()) {
-        if (auto category = installedIcon(services_, resident); category && category->kind == HomeIcon::Kind::Category) {
-            openCategory(*category, false);
-        }
-    }
+    const auto category = resident.empty() ? std::nullopt : installedIcon(services_, resident);
+    if (category && category->kind == HomeIcon::Kind::Category) openCategory(*category, false);
     emit reloaded();
 }
 
