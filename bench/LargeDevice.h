@@ -30,4 +30,25 @@ inline std::string largeDeviceRoot() {
     return root;
 }
 
+// A device with 20 apps and one category, the baseline of launch figures:
+// made once per benchmark program and removed at exit. Not made the device
+// root; callers pass it on.
+inline const std::string& oneCategoryDeviceRoot() {
+    static const std::string root = [] {
+        std::string dir = (std::filesystem::temp_directory_path() / "nestora-small-XXXXXX").string();
+        if (::mkdtemp(dir.data()) == nullptr) std::abort();
+        const std::string command = std::string(NESTORA_SOURCE_DIR) + "/bench/make-large-device '" + dir +
+                                    "' --apps 20 --categories 1 >/dev/null";
+        if (std::system(command.c_str()) != 0) std::abort();
+        return dir;
+    }();
+    // Registered after `root` is built, so it runs before `root` goes.
+    static const bool cleanup = std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(oneCategoryDeviceRoot(), ignored);
+    }) == 0;
+    (void)cleanup;
+    return root;
+}
+
 }  // namespace nestora::bench

@@ -6,20 +6,13 @@
 // so the figures read as ratios from one run.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "LargeDevice.h"
-
-extern char** environ;
+#include "OffscreenRun.h"
 
 namespace {
 
@@ -34,44 +27,15 @@ struct Launch {
 
 Launch launchOnce(const std::string& deviceRoot) {
     Launch launch;
-    int out[2];
-    if (::pipe(out) != 0) return launch;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "NESTORA_DEVICE_ROOT=" + deviceRoot};
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry(*e);
-        if (!entry.starts_with("NESTORA_DEVICE_ROOT=") && !entry.starts_with("QT_QPA_PLATFORM=")) env.push_back(entry);
-    }
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string program = kFirstFrame;
-    char* argv[] = {program.data(), nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    std::string text;
-    char buffer[512];
-    ssize_t n = 0;
-    while (spawned == 0 && (n = ::read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
-    ::close(out[0]);
-    if (spawned != 0) return launch;
-    int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return launch;
+    const nestora::bench::OffscreenRun run = nestora::bench::runOffscreen(kFirstFrame, deviceRoot);
     int rows = 0;
     std::size_t cells = 0;
-    if (std::sscanf(text.c_str(), "first-frame-ms %lf\nrows %d cells-configured %zu", &launch.firstFrameMs, &rows,
-                    &cells) != 3) {
+    if (!run.ok || std::sscanf(run.out.c_str(), "first-frame-ms %lf\nrows %d cells-configured %zu",
+                               &launch.firstFrameMs, &rows, &cells) != 3) {
         return launch;
     }
     launch.cellsConfigured = static_cast<long>(cells);
-    launch.peakResidentMB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
+    launch.peakResidentMB = run.peakResidentMB;
     launch.ok = true;
     return launch;
 }
@@ -101,29 +65,8 @@ void BM_LaunchToFirstFrame_LargeDevice(benchmark::State& state) {
     runLaunches(state, nestora::bench::largeDeviceRoot());
 }
 
-// A device with one category, made once and removed at exit.
-std::string makeOneCategoryDevice() {
-    std::string dir = (std::filesystem::temp_directory_path() / "nestora-small-XXXXXX").string();
-    if (::mkdtemp(dir.data()) == nullptr) std::abort();
-    const std::string command =
-        std::string(NESTORA_SOURCE_DIR) + "/bench/make-large-device '" + dir + "' --apps 20 --categories 1 >/dev/null";
-    if (std::system(command.c_str()) != 0) std::abort();
-    return dir;
-}
-
-const std::string& oneCategoryDevice() {
-    static const std::string root = makeOneCategoryDevice();
-    // Registered after `root` is built, so it runs before `root` goes.
-    static const bool cleanup = std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(oneCategoryDevice(), ignored);
-    }) == 0;
-    (void)cleanup;
-    return root;
-}
-
 void BM_LaunchToFirstFrame_OneCategory(benchmark::State& state) {
-    runLaunches(state, oneCategoryDevice());
+    runLaunches(state, nestora::bench::oneCategoryDeviceRoot());
 }
 
 }  // namespace

@@ -15,8 +15,12 @@ std::optional<std::string> infoPlistPathForDisplayIdentifier(const platform::App
                                                              std::string_view displayIdentifier) {
     auto executable = services.executablePathForDisplayIdentifier(displayIdentifier);
     if (!executable) return std::nullopt;
-    const auto slash = executable->rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : executable->substr(0, slash);
+    return infoPlistPathForExecutable(*executable);
+}
+
+std::string infoPlistPathForExecutable(std::string_view executablePath) {
+    const auto slash = executablePath.rfind('/');
+    std::string folder(slash == std::string_view::npos ? std::string_view() : executablePath.substr(0, slash));
     return folder + "/Info.plist";
 }
 

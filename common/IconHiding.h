@@ -21,6 +21,9 @@ inline constexpr std::string_view kHideLibraryPath = "/usr/lib/hide.dylib";
 std::optional<std::string> infoPlistPathForDisplayIdentifier(const platform::AppServices& services,
                                                              std::string_view displayIdentifier);
 
+// The same from an executable path the caller already has.
+std::string infoPlistPathForExecutable(std::string_view executablePath);
+
 // Calls HideIcon (hidden) or UnHideIcon with the path (null when none) and
 // returns what the library returned; false when the library or the symbol is
 // missing. In a set-user-id run the library is loaded only when it and its

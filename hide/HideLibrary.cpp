@@ -1,39 +1,27 @@
 // The stand-in for the outside icon-hiding library. It keeps the set of
 // hidden apps (by Info.plist path) in a property list of its own in the
-// device root; the home screen of a sample device would read it from there.
+// device root (hide/HiddenIcons.h); the stand-in home screen reads it from
+// there.
 
 #include <algorithm>
 #include <string>
 
-#include "platform/Files.h"
-#include "platform/Plist.h"
+#include "hide/HiddenIcons.h"
 
 namespace {
 
-constexpr const char* kHiddenIconsPath = "/var/lib/nestora/hidden-icons.plist";
-
-nestora::plist::Array readHidden() {
-    auto value = nestora::plist::readFile(kHiddenIconsPath);
-    if (value && value->array()) return *value->array();
-    return {};
-}
-
 bool changeHidden(const char* infoPlistPath, bool hide) {
     if (infoPlistPath == nullptr) return false;
-    nestora::plist::Array hidden = readHidden();
-    const std::string path(infoPlistPath);
-    auto it = std::find_if(hidden.begin(), hidden.end(), [&](const nestora::plist::Value& v) {
-        return v.string() && *v.string() == path;
-    });
+    std::vector<std::string> hidden = nestora::hide::hiddenInfoPlistPaths();
+    const auto it = std::find(hidden.begin(), hidden.end(), infoPlistPath);
     const bool present = it != hidden.end();
     if (hide == present) return false;
     if (hide) {
-        hidden.emplace_back(path);
+        hidden.emplace_back(infoPlistPath);
     } else {
         hidden.erase(it);
     }
-    for (const char* folder : {"/var", "/var/lib", "/var/lib/nestora"}) (void)nestora::files::createFolder(folder);
-    return nestora::plist::writeXmlAtomically(kHiddenIconsPath, nestora::plist::Value(std::move(hidden)));
+    return nestora::hide::writeHiddenInfoPlistPaths(hidden);
 }
 
 }  // namespace

@@ -151,18 +151,23 @@ std::vector<std::string> roleIdentifiersForDeviceModel(std::string_view deviceMo
     return roles;
 }
 
-std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
-                                           std::string_view deviceModel, bool hasNestoraSB) {
-    std::vector<std::string> available;
+std::vector<std::string> scanInstalledApps(std::string_view deviceModel) {
+    std::vector<std::string> installed;
     for (const std::string& path : candidateBundlePaths()) {
         auto identifier = bundleIdentifierAtPath(path);
         if (identifier && !isExcludedIdentifier(*identifier)) {
-            available.push_back(std::move(*identifier));
+            installed.push_back(std::move(*identifier));
         }
     }
     for (std::string& role : roleIdentifiersForDeviceModel(deviceModel)) {
-        available.push_back(std::move(role));
+        installed.push_back(std::move(role));
     }
+    return installed;
+}
+
+std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
+                                           std::string_view deviceModel, bool hasNestoraSB) {
+    std::vector<std::string> available = scanInstalledApps(deviceModel);
 
     // One pass over the list with every category's entries in a set removes
     // the same entries as subtracting category by category: every occurrence

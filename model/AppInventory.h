@@ -37,6 +37,11 @@ inline constexpr std::string_view kUserApplicationsFolder = "/var/mobile/Applica
 std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
                                            std::string_view deviceModel, bool hasNestoraSB);
 
+// scanInstalledApps: steps 1 and 2 above, without step 3: every app the
+// inventory knows of, whether or not a category holds it. The stand-in home
+// screen shows this list (less what the hide library holds hidden).
+std::vector<std::string> scanInstalledApps(std::string_view deviceModel);
+
 // True when the identifier matches a row of the exclusion table (apps that
 // must never be offered).
 bool isExcludedIdentifier(std::string_view bundleIdentifier);

@@ -1,0 +1,27 @@
+#pragma once
+
+// What the stand-in hide library holds hidden: the Info.plist paths it was
+// handed by HideIcon and not yet by UnHideIcon. The library keeps the set in
+// a property list of its own; everything else reads it through here (the
+// stand-in home screen leaves these apps out), so only this file knows how
+// it is stored.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nestora::hide {
+
+inline constexpr std::string_view kHiddenIconsPath = "/var/lib/nestora/hidden-icons.plist";
+
+// The Info.plist paths held hidden, oldest first. Empty when nothing was
+// ever hidden or the file cannot be read or is not a list; entries that are
+// not text are passed over. Paths of apps that are gone are reported too:
+// the library never learns that an app was removed.
+std::vector<std::string> hiddenInfoPlistPaths();
+
+// Writes the set (XML, atomically), creating the folder of the file when
+// needed. True when it reached the file. Only the library writes.
+bool writeHiddenInfoPlistPaths(const std::vector<std::string>& paths);
+
+}  // namespace nestora::hide
