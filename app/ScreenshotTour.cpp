@@ -3,7 +3,8 @@
 // Opens the app on the device root (NESTORA_DEVICE_ROOT), walks the category
 // list screen and saves a picture of each state: an alert shown at launch
 // (if any), the list in normal mode,
-// in edit mode, the add alert, and the help page. Nothing on the device is
+// in edit mode, the add alert, and the help page. The ad strip along the
+// bottom shows the own web ad when the bundle's ads host serves one. Nothing on the device is
 // changed: the add alert is cancelled and the app ends without the exit
 // steps. The help page comes from a loopback stand-in for the help host,
 // since the real one is not reachable from here.
@@ -19,6 +20,7 @@
 
 #include <cstdio>
 
+#include "ads/AltAds.h"
 #include "ui/AlertView.h"
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
@@ -95,6 +97,20 @@ void dismissAlerts(QWidget* window) {
     pump(50);
 }
 
+// Every picture shows the strip: give the own web ad, when the ads host
+// serves one, the time to arrive first.
+void waitForTheAdStrip(const nestora::app::Nestora& nestora) {
+    const nestora::ads::AltAds* strip = nestora.altAds();
+    QElapsedTimer timer;
+    timer.start();
+    while (strip != nullptr && timer.elapsed() < 5000 &&
+           !(strip->adView() != nullptr && strip->adView()->isVisible())) {
+        pump(20);
+    }
+    const bool shown = strip != nullptr && strip->adView() != nullptr && strip->adView()->isVisible();
+    std::printf("  ad strip: %s\n", shown ? "own web ad shown" : "no ad (black)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,11 +125,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     HelpStandIn help;
-    nestora::app::Nestora nestora(nestora::app::WebHosts{help.baseUrl(), help.baseUrl()});
+    // The ad strip's host comes from the bundle, as the app has it.
+    nestora::app::WebHosts hosts = nestora::app::configuredWebHosts();
+    hosts.helpBaseUrl = hosts.changelogBaseUrl = help.baseUrl();
+    nestora::app::Nestora nestora(hosts);
     nestora.applicationDidFinishLaunching();
     QWidget* window = nestora.window();
     nestora::app::RootViewController& list = *nestora.rootViewController();
 
+    waitForTheAdStrip(nestora);
     bool ok = true;
     if (anyAlertShown(window)) {
         ok &= shoot(window, folder, "0-launch-alert.png");
