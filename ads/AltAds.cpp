@@ -1,6 +1,7 @@
 #include "ads/AltAds.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 
 #include "ads/AdLinkRule.h"
 #include "ads/AdStorage.h"
@@ -40,7 +41,9 @@ AltAds::AltAds(const QRect& frame, QWidget* window, AdsConfiguration configurati
       networks_(services.networks ? std::move(services.networks) : makeMinimalAdNetworks()),
       shownFlags_(services.shownFlags != nullptr ? *services.shownFlags : processAdShownFlags()),
       openUrl_(services.openUrl ? std::move(services.openUrl)
-                                : [](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+                                : [](const QUrl& url) { QDesktopServices::openUrl(url); }),
+      feedUrl_(urlOnHost(configuration_.host, kOrderFeedPath)),
+      feedTimeout_(services.feedTimeout) {
     platform::systemLog("Start alta\n");
     prepareAdStorage();
     platform::systemLog("Made dirs\n");
@@ -51,16 +54,18 @@ AltAds::AltAds(const QRect& frame, QWidget* window, AdsConfiguration configurati
     connect(&autoslider_, &QTimer::timeout, this, &AltAds::refreshAdmob);
 
     platform::systemLog("Making spacerview\n");
-    auto* spacer = ui::makeChild<QWidget>(this);
-    spacer->setObjectName(QStringLiteral("spacer"));
-    spacer->setGeometry(0, 0, kWidth, kHeight);
-    spacer->setAutoFillBackground(true);
-    spacer->setPalette(blackPalette(spacer->palette()));
+    spacer_ = ui::makeChild<QWidget>(this);
+    spacer_->setObjectName(QStringLiteral("spacer"));
+    spacer_->setGeometry(0, 0, kWidth, kHeight);
+    spacer_->setAutoFillBackground(true);
+    spacer_->setPalette(blackPalette(spacer_->palette()));
     platform::systemLog("Spacerview released\n");
 
+    // The feed is asked for once the strip has been drawn: the app's first
+    // frame waits neither on the network nor on an ad that answers early.
     connect(&feed_, &OrderFeedDownload::didReceiveData, this, &AltAds::connectionDidReceiveData);
     connect(&feed_, &OrderFeedDownload::didFail, this, &AltAds::connectionDidFailWithError);
-    feed_.start(urlOnHost(configuration_.host, kOrderFeedPath), services.feedTimeout);
+    spacer_->installEventFilter(this);
 
     platform::systemLog("Analytics start\n");
     platform::systemLog("addSubview\n");
@@ -78,6 +83,20 @@ AltAds::~AltAds() {
     delete adMcView_.data();
     delete adMobAd_.data();
     networks_->endApplication();
+}
+
+bool AltAds::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == spacer_ && event->type() == QEvent::Paint && !feedRequested_) {
+        feedRequested_ = true;
+        spacer_->removeEventFilter(this);
+        // After the whole frame: the loop comes round once it is painted.
+        QTimer::singleShot(0, this, &AltAds::requestOrderFeed);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void AltAds::requestOrderFeed() {
+    feed_.start(feedUrl_, feedTimeout_);
 }
 
 void AltAds::MobclixEndApplication() {

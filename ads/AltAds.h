@@ -1,7 +1,8 @@
 #pragma once
 
-// The ad strip along the bottom of the window, 320 x 55. At creation it
-// fetches the order feed once, then starts the first source of that order:
+// The ad strip along the bottom of the window, 320 x 55. Once it has first
+// been drawn it fetches the order feed, once, then starts the first source
+// of that order:
 // AdMob, Mobclix, or the own web ad (a page of the maker's host). Timers
 // keep the source refreshed; a network without an ad hands over to the next
 // source; a link in the own web ad to another site leaves the application.
@@ -96,8 +97,11 @@ public:
 protected:
     // touchesEnded:withEvent:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Watches the black spacer for the strip's first frame.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void requestOrderFeed();
     void startSource(AdSource source);
     void replaceAdMobAd(std::unique_ptr<AdMobView> view);
     void giveUpAdMobAd();
@@ -109,6 +113,10 @@ private:
     std::function<void(const QUrl&)> openUrl_;
     AdRotation rotation_;
     OrderFeedDownload feed_;
+    QUrl feedUrl_;
+    std::chrono::milliseconds feedTimeout_;
+    QWidget* spacer_ = nullptr;
+    bool feedRequested_ = false;
     QTimer adTimer_;     // the one pending turn of the refresh loop
     QTimer autoslider_;  // the one repeating AdMob refresh
     QPointer<ui::WebView> adView_;

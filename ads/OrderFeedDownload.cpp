@@ -8,7 +8,7 @@
 
 namespace nestora::ads {
 
-OrderFeedDownload::OrderFeedDownload() : network_(std::make_unique<QNetworkAccessManager>()) {}
+OrderFeedDownload::OrderFeedDownload() = default;
 
 OrderFeedDownload::~OrderFeedDownload() {
     cancel();
@@ -16,6 +16,11 @@ OrderFeedDownload::~OrderFeedDownload() {
 
 void OrderFeedDownload::start(const QUrl& url, std::chrono::milliseconds timeout) {
     cancel();
+    // Made at the first start, not with the strip: the app's launch does not
+    // pay for the network machinery.
+    if (!network_) {
+        network_ = std::make_unique<QNetworkAccessManager>();
+    }
     QNetworkRequest request(url);
     request.setTransferTimeout(static_cast<int>(timeout.count()));
     QNetworkReply* reply = network_->get(request);

@@ -89,7 +89,8 @@ TEST_F(Strip, CreationStepsLeaveABlackStripWaitingForTheFeed) {
     EXPECT_EQ(strip.parentWidget(), &window_);
     EXPECT_EQ(strip.geometry(), QRect(0, 425, 320, 55));
     EXPECT_TRUE(device_.exists("/var/mobile/Documents/admob"));
-    EXPECT_TRUE(strip.feedPending());
+    EXPECT_FALSE(strip.feedPending()) << "the feed waits for the strip's first frame";
+    EXPECT_TRUE(test::waitUntil([&] { return strip.feedPending(); }));
     const QImage image = strip.grab().toImage();
     EXPECT_EQ(image.pixelColor(160, 27), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::black));
@@ -97,6 +98,8 @@ TEST_F(Strip, CreationStepsLeaveABlackStripWaitingForTheFeed) {
     AltAds loose(QRect(0, 0, 320, 55), nullptr, AdsConfiguration{server_.host(), {}, {}},
                  AltAdsServices{nullptr, &flags_, {}, 300ms});
     EXPECT_EQ(loose.parentWidget(), nullptr) << "without a window the caller places the strip";
+    test::settle();
+    EXPECT_FALSE(loose.feedPending()) << "a strip never shown asks for nothing";
 }
 
 TEST_F(Strip, TheOwnWebAdIsAddedAtItsFirstLoadAndReloadedInPlace) {
@@ -215,6 +218,7 @@ TEST_F(Strip, AMobclixViewWithAdsJoinsTheStripOncePerProcess) {
     // A second strip in the same process gets ads but never adds the view.
     AltAds second(QRect(0, 0, 320, 55), nullptr, AdsConfiguration{server_.host(), {}, {}},
                   AltAdsServices{std::make_unique<test::FakeAdNetworks>(state_), &flags_, {}, 300ms});
+    second.show();
     ASSERT_TRUE(test::waitUntil([&] { return count(log_.lines(), "Got mobclix ad\n") == 2; }));
     ASSERT_NE(second.adMcView(), nullptr);
     EXPECT_FALSE(second.adMcView()->isVisibleTo(&second));
