@@ -97,13 +97,5 @@ TEST(AdRotation, NoTimerRunsFasterThanOnceASecond) {
     EXPECT_EQ(rotation.refreshAd().nextTurn, 1s);
 }
 
-TEST(AdRotation, StopHoldsUntilTheLoopIsRunAgain) {
-    AdRotation rotation;
-    rotation.stop();
-    EXPECT_TRUE(rotation.adTimerShouldStop());
-    rotation.refreshAd();
-    EXPECT_FALSE(rotation.adTimerShouldStop());
-}
-
 }  // namespace
 }  // namespace nestora::ads
