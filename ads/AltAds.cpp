@@ -116,7 +116,8 @@ void AltAds::stopAdTimers() {
 // The order feed.
 
 void AltAds::connectionDidReceiveData(const QByteArray& firstPiece) {
-    startSource(rotation_.feedReceived(std::string_view(firstPiece.constData(), static_cast<std::size_t>(firstPiece.size()))));
+    const std::string_view text(firstPiece.constData(), static_cast<std::size_t>(firstPiece.size()));
+    startSource(rotation_.feedReceived(text));
 }
 
 void AltAds::connectionDidFailWithError() {

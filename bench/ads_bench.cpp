@@ -74,7 +74,8 @@ public:
     // Waits for it to end; true when it exited with status 0.
     bool succeeded() {
         int status = 0;
-        const bool ok = pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        const bool ok =
+            pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0;
         pid_ = -1;
         return ok;
     }

@@ -288,6 +288,22 @@ TEST_F(Strip, LinksInTheOwnAdStayOnlyOnTheMakersHost) {
     EXPECT_EQ(opened_.size(), 1u);
 }
 
+TEST_F(Strip, ALinkRedirectedOffTheMakersHostOpensOutside) {
+    server_.page(kFeedPath, "2:60,0:60,1:60");
+    // Another loopback address: another host as far as the rule goes.
+    const QByteArray elsewhere = "http://127.0.0.2:" + QByteArray(server_.host().substr(10).c_str()) + "/offer";
+    server_.redirect("/go.php", elsewhere);
+    server_.page("/offer", "<html><body>Someone else's page</body></html>");
+    AltAds& strip = make();
+    ASSERT_TRUE(test::waitUntil([&] { return adShown(); }));
+    strip.adView()->linkClicked(QUrl(QStringLiteral("/go.php")));
+    ASSERT_TRUE(waitForLine("AltAds did fail to fetch ad\n"));
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_[0], QUrl(QString::fromLatin1(elsewhere)));
+    EXPECT_EQ(server_.requestsFor("/offer"), 0);
+    EXPECT_TRUE(strip.adView()->toPlainText().contains(QStringLiteral("Nestora Pro")));
+}
+
 TEST_F(Strip, AnswersTheAdMobLibrarysQuestionsAndLogsATap) {
     server_.silent(kFeedPath);
     AltAds& strip = make();

@@ -29,7 +29,7 @@ void LoopbackHttpServer::respond(QTcpSocket* socket) {
     }
     const QByteArray path = request.split(' ').value(1);
     ++requests_[path];
-    const Answer answer = answers_.value(path, Answer{Answer::Kind::Page, "404 Not Found", "missing", {}, 0});
+    const Answer answer = answers_.value(path, Answer{Answer::Kind::Page, "404 Not Found", "missing", {}, 0, {}});
     switch (answer.kind) {
     case Answer::Kind::Silent:
         return;
@@ -41,8 +41,9 @@ void LoopbackHttpServer::respond(QTcpSocket* socket) {
         break;
     }
     const qsizetype length = answer.body.size() + answer.laterBody.size();
+    const QByteArray location = answer.location.isEmpty() ? QByteArray() : "Location: " + answer.location + "\r\n";
     socket->write("HTTP/1.1 " + answer.status + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-                  QByteArray::number(length) + "\r\nConnection: close\r\n\r\n" + answer.body);
+                  QByteArray::number(length) + "\r\n" + location + "Connection: close\r\n\r\n" + answer.body);
     socket->flush();
     if (answer.laterBody.isEmpty()) {
         socket->disconnectFromHost();

@@ -27,17 +27,23 @@ public:
         // When set, the body is followed by this after `laterDelayMs`.
         QByteArray laterBody;
         int laterDelayMs = 0;
+        QByteArray location;  // a redirect's target
     };
 
     LoopbackHttpServer();
 
     void answer(const QByteArray& path, Answer answer) { answers_[path] = std::move(answer); }
-    void page(const QByteArray& path, const QByteArray& body) { answer(path, {Answer::Kind::Page, "200 OK", body, {}, 0}); }
-    void silent(const QByteArray& path) { answer(path, {Answer::Kind::Silent, {}, {}, {}, 0}); }
-    void hangUp(const QByteArray& path) { answer(path, {Answer::Kind::HangUp, {}, {}, {}, 0}); }
+    void page(const QByteArray& path, const QByteArray& body) {
+        answer(path, {Answer::Kind::Page, "200 OK", body, {}, 0, {}});
+    }
+    void silent(const QByteArray& path) { answer(path, {Answer::Kind::Silent, {}, {}, {}, 0, {}}); }
+    void hangUp(const QByteArray& path) { answer(path, {Answer::Kind::HangUp, {}, {}, {}, 0, {}}); }
+    void redirect(const QByteArray& path, const QByteArray& location) {
+        answer(path, {Answer::Kind::Page, "302 Found", {}, {}, 0, location});
+    }
     // The body in two pieces, the second `delayMs` after the first.
     void splitPage(const QByteArray& path, const QByteArray& first, const QByteArray& later, int delayMs) {
-        answer(path, {Answer::Kind::Page, "200 OK", first, later, delayMs});
+        answer(path, {Answer::Kind::Page, "200 OK", first, later, delayMs, {}});
     }
 
     // "127.0.0.1:PORT", as the ads host is configured.

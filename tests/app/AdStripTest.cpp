@@ -119,7 +119,8 @@ TEST(AppBundleConfiguration, TheInstalledInfoPlistCarriesTheBuildsValues) {
 TEST(AppBundleConfiguration, AnOperatorsHostsAreTakenAndNonHostsAreNot) {
     test::AppDevice device;
     writeBundleInfo(device, entry(kHelpHostKey, "127.0.0.1:8080") + entry(kInfoHostKey, "evil.example/path?") +
-                                entry(kAdsHostKey, "[::1]:8081") + "<key>NestoraAdMobPublisherID</key><integer>7</integer>\n");
+                                entry(kAdsHostKey, "[::1]:8081") +
+                                "<key>NestoraAdMobPublisherID</key><integer>7</integer>\n");
     const BundleConfiguration read = readBundleConfiguration();
     EXPECT_EQ(read.helpHost, "127.0.0.1:8080");
     EXPECT_EQ(read.infoHost, "");
@@ -136,7 +137,8 @@ TEST(AppBundleConfiguration, HostValues) {
         EXPECT_TRUE(isHostValue(host)) << host;
     }
     for (const char* host : {"", ":80", "host:", "host:0", "host:65536", "host:123456", "http://host", "host/path",
-                             "user@host", "host name", "[::1", "[]", "[::1]x", "[::1]:", "host:80:81", "hôte.example"}) {
+                             "user@host", "host name", "[::1", "[]", "[::1]x", "[::1]:", "host:80:81",
+                             "hôte.example"}) {
         EXPECT_FALSE(isHostValue(host)) << host;
     }
 }
