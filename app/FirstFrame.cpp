@@ -1,24 +1,53 @@
-// nestora_first_frame
+// nestora_first_frame [--without-ad-strip] [--idle-ms N]
 //
 // Launches the app on the device root (NESTORA_DEVICE_ROOT) and prints how
 // long it took from the start of main to the first painted frame of the
 // window, and how many list cells were configured for it; then ends. The
 // benchmark in bench/app_bench.cpp runs it on a large device.
+//
+// --without-ad-strip launches without the ad strip. --idle-ms N stays on
+// after the first frame: one second to settle, then N milliseconds untouched,
+// and prints the processor time the process used in them ("idle-cpu-ms C
+// wall-ms W"), which bench/ads_bench.cpp reads.
 
 #include <QApplication>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
 
 namespace {
 
+// Processor time of the whole process (all its threads) so far.
+double processorMs() {
+    return static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC;
+}
+
+// Measures the processor time of an untouched app over `idleMs`, after a
+// second to settle, then ends the event loop.
+void measureIdle(int idleMs) {
+    QTimer::singleShot(1000, [idleMs] {
+        const double cpuBefore = processorMs();
+        const auto wallBefore = std::chrono::steady_clock::now();
+        QTimer::singleShot(idleMs, [cpuBefore, wallBefore] {
+            const std::chrono::duration<double, std::milli> wall = std::chrono::steady_clock::now() - wallBefore;
+            std::printf("idle-cpu-ms %.3f wall-ms %.3f\n", processorMs() - cpuBefore, wall.count());
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
+    });
+}
+
 class FirstPaint : public QObject {
 public:
-    FirstPaint(QWidget* window, std::chrono::steady_clock::time_point start) : window_(window), start_(start) {}
+    FirstPaint(QWidget* window, std::chrono::steady_clock::time_point start, int idleMs)
+        : window_(window), start_(start), idleMs_(idleMs) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -33,7 +62,11 @@ protected:
                 const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start_;
                 std::printf("first-frame-ms %.3f\n", elapsed.count());
                 std::fflush(stdout);
-                QCoreApplication::exit(0);
+                if (idleMs_ > 0) {
+                    measureIdle(idleMs_);
+                } else {
+                    QCoreApplication::exit(0);
+                }
             });
         }
         return false;
@@ -42,6 +75,7 @@ protected:
 private:
     QWidget* window_;
     std::chrono::steady_clock::time_point start_;
+    int idleMs_;
     bool seen_ = false;
 };
 
@@ -50,9 +84,19 @@ private:
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     QApplication application(argc, argv);
+    bool withAdStrip = true;
+    int idleMs = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--without-ad-strip") == 0) {
+            withAdStrip = false;
+        } else if (std::strcmp(argv[i], "--idle-ms") == 0 && i + 1 < argc) {
+            idleMs = std::atoi(argv[++i]);
+        }
+    }
     nestora::app::Nestora nestora;
+    nestora.setAdStripEnabled(withAdStrip);
     nestora.applicationDidFinishLaunching();
-    FirstPaint watcher(nestora.window(), start);
+    FirstPaint watcher(nestora.window(), start, idleMs);
     application.installEventFilter(&watcher);
     nestora.window()->update();
     const int status = application.exec();

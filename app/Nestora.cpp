@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 
+#include "ads/AltAds.h"
+#include "app/BundleConfiguration.h"
 #include "ui/AlertView.h"
 #include "ui/BundleImages.h"
 #include "app/MemoryWatchdog.h"
@@ -25,13 +27,6 @@
 #include "platform/Notifications.h"
 #include "platform/Shell.h"
 #include "platform/SystemLog.h"
-
-#ifndef NESTORA_HELP_HOST
-#define NESTORA_HELP_HOST "www.quarvek.example"
-#endif
-#ifndef NESTORA_INFO_HOST
-#define NESTORA_INFO_HOST "info.quarvek.example"
-#endif
 
 namespace nestora::app {
 
@@ -64,7 +59,8 @@ QLabel* makeStripLabel(QWidget* strip, const QRect& frame, const QString& text, 
 }  // namespace
 
 WebHosts configuredWebHosts() {
-    return WebHosts{"http://" NESTORA_HELP_HOST, "http://" NESTORA_INFO_HOST};
+    BundleConfiguration bundle = readBundleConfiguration();
+    return WebHosts{"http://" + bundle.helpHost, "http://" + bundle.infoHost, std::move(bundle.ads)};
 }
 
 std::string adStorageChownCommandLine() {
@@ -94,6 +90,10 @@ Nestora* Nestora::sharedApplication() {
     QCoreApplication* application = QCoreApplication::instance();
     return application == nullptr ? nullptr
                                   : application->findChild<Nestora*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+ads::AltAds* Nestora::altAds() const {
+    return qobject_cast<ads::AltAds*>(altAds_);
 }
 
 RootViewController* Nestora::rootViewController() const {
@@ -132,12 +132,18 @@ void Nestora::applicationDidFinishLaunching() {
     // 12-point labels stay visible.
     navController_->setGeometry(0, kStackTop, kScreenWidth, kScreenHeight - kStackTop - kAdHeight);
 
-    // The ad strip's place; the strip itself is built over it later.
-    altAds_ = ui::makeChild<QWidget>(content);
+    // The ad strip along the bottom. The content view holds it, so it is
+    // given no window to add itself to.
+    const QRect adFrame(0, kScreenHeight - kAdHeight, kScreenWidth, kAdHeight);
+    if (adStripEnabled_) {
+        altAds_ = ui::makeChild<ads::AltAds>(content, adFrame, nullptr, hosts_.ads);
+    } else {
+        altAds_ = ui::makeChild<QWidget>(content);
+        altAds_->setGeometry(adFrame);
+        altAds_->setAutoFillBackground(true);
+        altAds_->setPalette(black);
+    }
     altAds_->setObjectName(QStringLiteral("altAds"));
-    altAds_->setGeometry(0, kScreenHeight - kAdHeight, kScreenWidth, kAdHeight);
-    altAds_->setAutoFillBackground(true);
-    altAds_->setPalette(black);
 
     window_->show();
     navController_->showTop();
@@ -258,6 +264,7 @@ void Nestora::applicationWillTerminate() {
     platform::runShell(adStorageChownCommandLine());
     memTimer_.stop();
     memoryWarningNotifier_.reset();
+    ads::AltAds::MobclixEndApplication();
     if (needRespring_) {
         platform::systemLog("Restarting SpringBoard...");
         userDefaults_.setBool(false, kNeedRespringKey);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ads/AdsConfiguration.h"
 #include "model/ApplicationObject.h"
 #include "platform/AppServices.h"
 #include "platform/Preferences.h"
@@ -31,6 +32,10 @@ namespace nestora::ui {
 class NavigationController;
 }  // namespace nestora::ui
 
+namespace nestora::ads {
+class AltAds;
+}  // namespace nestora::ads
+
 namespace nestora::app {
 class RootViewController;
 
@@ -41,12 +46,14 @@ inline constexpr std::string_view kSimulatorModel = "iPhone Simulator";
 inline constexpr std::string_view kRespringNotification = "com.apple.language.changed";
 inline constexpr std::string_view kAdStorageFolder = "/var/mobile/Documents/admob";
 
-// Where the help and change-log pages come from (http://host, no path).
+// Where the help and change-log pages come from (http://host, no path), and
+// the ad strip's host and network identifiers (none: nothing is fetched).
 struct WebHosts {
     std::string helpBaseUrl;
     std::string changelogBaseUrl;
+    ads::AdsConfiguration ads;
 };
-// The hosts this build was configured with.
+// The hosts the app bundle's Info.plist names.
 WebHosts configuredWebHosts();
 
 // The shell command run at exit that hands the ad client's storage back to
@@ -114,6 +121,8 @@ public:
     QLabel* memLabel() const { return memLabel_; }
     QLabel* respringLabel() const { return respringLabel_; }
     QWidget* adStrip() const { return altAds_; }
+    // The ad strip itself; null when launched without it.
+    ads::AltAds* altAds() const;
     QTimer& memTimer() { return memTimer_; }
     int messageBoxFunction() const { return messageBoxFunction_; }
     bool needRespring() const { return needRespring_; }
@@ -123,6 +132,10 @@ public:
     platform::Preferences& preferences() override { return preferences_; }
     platform::UserDefaults& userDefaults() { return userDefaults_; }
     const platform::AppServices& appServices() const override { return appServices_; }
+
+    // Launch without the ad strip (its place stays black), to measure what
+    // the strip costs. Before applicationDidFinishLaunching.
+    void setAdStripEnabled(bool enabled) { adStripEnabled_ = enabled; }
 
 private:
     void showAlert(const QString& title, const QString& message, int function);
@@ -139,6 +152,7 @@ private:
     QTimer memTimer_;
     ui::NavigationController* navController_ = nullptr;
     QWidget* altAds_ = nullptr;
+    bool adStripEnabled_ = true;
     int messageBoxFunction_ = kInformationalAlert;
     bool needRespring_ = false;
     bool isSimulator_ = false;

@@ -10,7 +10,8 @@
 // the exit steps. (Opening a category that lists uninstalled apps drops
 // them from its list, as the app always does; the sample device has none.)
 // The help page comes from a loopback stand-in for the help host, since the
-// real one is not reachable from here.
+// real one is not reachable from here. The ad strip along the bottom shows
+// the own web ad when the bundle's ads host serves one.
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +25,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "ads/AltAds.h"
 #include "ui/AlertView.h"
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
@@ -204,6 +206,20 @@ bool tourEditingScreens(nestora::app::Nestora& nestora, const QDir& folder) {
     return ok;
 }
 
+// Every picture shows the strip: give the own web ad, when the ads host
+// serves one, the time to arrive first.
+void waitForTheAdStrip(const nestora::app::Nestora& nestora) {
+    const nestora::ads::AltAds* strip = nestora.altAds();
+    QElapsedTimer timer;
+    timer.start();
+    while (strip != nullptr && timer.elapsed() < 5000 &&
+           !(strip->adView() != nullptr && strip->adView()->isVisible())) {
+        pump(20);
+    }
+    const bool shown = strip != nullptr && strip->adView() != nullptr && strip->adView()->isVisible();
+    std::printf("  ad strip: %s\n", shown ? "own web ad shown" : "no ad (black)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -218,11 +234,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     HelpStandIn help;
-    nestora::app::Nestora nestora(nestora::app::WebHosts{help.baseUrl(), help.baseUrl()});
+    // The ad strip's host comes from the bundle, as the app has it.
+    nestora::app::WebHosts hosts = nestora::app::configuredWebHosts();
+    hosts.helpBaseUrl = hosts.changelogBaseUrl = help.baseUrl();
+    nestora::app::Nestora nestora(hosts);
     nestora.applicationDidFinishLaunching();
     QWidget* window = nestora.window();
     nestora::app::RootViewController& list = *nestora.rootViewController();
 
+    waitForTheAdStrip(nestora);
     bool ok = true;
     if (anyAlertShown(window)) {
         ok &= shoot(window, folder, "0-launch-alert.png");

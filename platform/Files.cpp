@@ -114,8 +114,8 @@ std::optional<std::vector<std::string>> listFolder(std::string_view path) {
     return names;
 }
 
-bool createFolder(std::string_view path) {
-    return ::mkdir(hostPath(path).c_str(), 0777) == 0;
+bool createFolder(std::string_view path, mode_t mode) {
+    return ::mkdir(hostPath(path).c_str(), mode) == 0;
 }
 
 bool copyFile(std::string_view source, std::string_view destination) {

@@ -25,9 +25,9 @@ bool isDirectory(std::string_view path);
 // "..". None when the folder cannot be read.
 std::optional<std::vector<std::string>> listFolder(std::string_view path);
 
-// Creates one folder (mode 0777 less the umask); parents are not created and
-// an existing entry is a failure.
-bool createFolder(std::string_view path);
+// Creates one folder (`mode`, 0777 unless given, less the umask); parents
+// are not created and an existing entry is a failure.
+bool createFolder(std::string_view path, mode_t mode = 0777);
 
 // Copies a regular file byte for byte. Fails when anything exists at the
 // destination (it is created O_EXCL, so a planted link is never followed).

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "tests/app/AdServerScript.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/RunProgram.h"
 
@@ -43,6 +44,22 @@ TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
     // cancelling the pickers stored nothing.
     EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist"), prefs);
     EXPECT_FALSE(device.exists("/var/lib/nestora/hidden-icons.plist"));
+}
+
+TEST(AppScreenshotTour, EveryPictureShowsTheOwnWebAdOfTheDemosAdServer) {
+    test::AdServerScript server;  // what scripts/demo runs
+    test::AppDevice device;
+    device.makeCategory("Category000", "Games");
+    device.writeFile("/Applications/Nestora.app/Info.plist",
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>NestoraAdsHost</key>"
+                     "<string>" + server.host() + "</string></dict></plist>\n");
+    const std::string out = device.root() + "/shots";
+    const test::RunResult result = test::runProgram({"/usr/bin/timeout", "60", NESTORA_TOUR_EXECUTABLE, out},
+                                                    {"QT_QPA_PLATFORM=offscreen"});
+    ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("ad strip: own web ad shown"), std::string::npos) << result.out;
+    const QImage list(QString::fromStdString(out + "/1-list.png"));
+    EXPECT_EQ(list.pixelColor(5, 478), QColor(0x14, 0x21, 0x3d)) << "the ad's ground along the bottom";
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ class AppWebView : public ::testing::Test {
 protected:
     void SetUp() override {
         device_.makeCategory("Category000", "Games");
-        nestora_ = std::make_unique<Nestora>(WebHosts{server_.baseUrl(), server_.baseUrl()});
+        nestora_ = std::make_unique<Nestora>(WebHosts{server_.baseUrl(), server_.baseUrl(), {}});
         nestora_->applicationDidFinishLaunching();
     }
     RootViewController& screen() { return *nestora_->rootViewController(); }
