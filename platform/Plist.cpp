@@ -254,8 +254,8 @@ Node toNode(const Value& value) {
 namespace {
 
 // libplist's tree for guarded input; null for anything refused or malformed.
-Node parseNode(std::string_view bytes) {
-    if (bytes.size() > kMaxInputBytes) return nullptr;
+Node parseNode(std::string_view bytes, std::size_t maxBytes = kMaxInputBytes) {
+    if (bytes.size() > maxBytes || bytes.size() > UINT32_MAX) return nullptr;
     const bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size())) != 0;
     if (binary ? !binaryWithinLimits(bytes, kMaxDepth) : !xmlWithinLimits(bytes, kMaxDepth)) {
         return nullptr;
@@ -271,9 +271,11 @@ Node parseNode(std::string_view bytes) {
 
 }  // namespace
 
-std::optional<Value> parse(std::string_view bytes) {
+std::optional<Value> parse(std::string_view bytes) { return parse(bytes, kMaxInputBytes); }
+
+std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes) {
     if (bytes.empty()) return Value(Dictionary{});
-    Node node = parseNode(bytes);
+    Node node = parseNode(bytes, maxBytes);
     if (!node) return std::nullopt;
     return fromNode(node.get());
 }
