@@ -195,6 +195,34 @@ std::string BackupDevice::judgedState() const {
     return result.out;
 }
 
+std::map<std::string, std::string> BackupDevice::tree() const {
+    std::map<std::string, std::string> entries;
+    for (auto it = fs::recursive_directory_iterator(root()); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string devicePath = it->path().string().substr(root().size());
+        if (it->is_symlink()) {
+            entries[devicePath] = "link to " + fs::read_symlink(it->path()).string();
+        } else if (it->is_directory()) {
+            entries[devicePath] = "folder";
+        } else {
+            entries[devicePath] = readFile(devicePath);
+        }
+    }
+    return entries;
+}
+
+std::vector<std::string> changedPaths(const std::map<std::string, std::string>& before,
+                                      const std::map<std::string, std::string>& after) {
+    std::vector<std::string> changed;
+    for (const auto& [path, entry] : after) {
+        auto old = before.find(path);
+        if (old == before.end() || old->second != entry) changed.push_back(path);
+    }
+    for (const auto& [path, entry] : before) {
+        if (!after.contains(path)) changed.push_back(path);
+    }
+    return changed;
+}
+
 std::vector<std::string> BackupDevice::categoryNames() const {
     std::vector<std::string> names;
     std::error_code error;

@@ -5,6 +5,7 @@
 // the app makes them, and the device's state as Python's plistlib reads it,
 // to compare a device before a backup with the device after a restore.
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,10 @@ public:
     // independent judge, slower.
     std::string judgedState() const;
 
+    // Every path of the device (folders, files with their bytes, links with
+    // their targets), to see what a run wrote.
+    std::map<std::string, std::string> tree() const;
+
     // Directory names of the categories on the device, sorted.
     std::vector<std::string> categoryNames() const;
 
@@ -59,6 +64,10 @@ public:
 
 // Bytes that pass for a PNG image (the signature, then `marker`).
 std::string pngImage(std::string_view marker);
+
+// The paths whose entries differ between two trees (added, removed or changed).
+std::vector<std::string> changedPaths(const std::map<std::string, std::string>& before,
+                                      const std::map<std::string, std::string>& after);
 
 // The first line of a text that contains `part`, or "" when none does.
 std::string lineWith(const std::string& text, std::string_view part);
