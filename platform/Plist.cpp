@@ -2,6 +2,8 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -227,7 +229,12 @@ Node toNode(const Value& value) {
         return Node(plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
     }
     case Type::Date: {
-        const double seconds = value.date()->secondsSinceReferenceDate;
+        // libplist holds whole seconds in 32 bits (about 1933 to 2069): a
+        // date read from elsewhere that lies outside is written as the
+        // nearest one it can hold, never converted out of range.
+        double seconds = value.date()->secondsSinceReferenceDate;
+        if (!std::isfinite(seconds)) seconds = 0;
+        seconds = std::clamp(seconds, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX));
         const double whole = std::floor(seconds);
         return Node(plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(std::lround((seconds - whole) * 1e6))));
     }
