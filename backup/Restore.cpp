@@ -1,5 +1,6 @@
 #include "backup/Restore.h"
 
+#include <map>
 #include <optional>
 #include <set>
 #include <vector>
@@ -66,9 +67,29 @@ private:
     bool lineOpen_ = false;
 };
 
+// The Info.plist paths of the apps to hide, looked up before the restore
+// makes anything: the home-screen services rebuild their index whenever
+// /Applications changes, which each category made does.
+using AppPaths = std::map<std::string, std::optional<std::string>, std::less<>>;
+
+AppPaths appPathsFor(const Backup& backup, const std::vector<PlannedCategory>& plan,
+                     const platform::AppServices& services) {
+    AppPaths paths;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (plan[i].action != RestoreAction::Make) continue;
+        for (std::string& item : itemsOf(backup.categories[i].preferences)) {
+            if (!paths.contains(item)) {
+                std::optional<std::string> path = infoPlistPathForDisplayIdentifier(services, item);
+                paths.emplace(std::move(item), std::move(path));
+            }
+        }
+    }
+    return paths;
+}
+
 class Restorer {
 public:
-    Restorer(const platform::AppServices& services, RestoreOutput& output) : services_(services), output_(output) {}
+    Restorer(AppPaths appPaths, RestoreOutput& output) : appPaths_(std::move(appPaths)), output_(output) {}
 
     // Makes (or finishes) one category as `directoryName`. False, with a
     // message, when a step did not take.
@@ -151,15 +172,16 @@ private:
 
     void hideItems(const BackupCategory& wanted) {
         for (const std::string& item : itemsOf(wanted.preferences)) {
-            if (!services_.executablePathForDisplayIdentifier(item)) {
+            auto path = appPaths_.find(item);
+            if (path == appPaths_.end() || !path->second) {
                 ++missingApps_;
             } else if (hidden_.insert(item).second) {
-                setIconHidden(services_, item, true);
+                setIconHiddenForInfoPlistPath(path->second, true);
             }
         }
     }
 
-    const platform::AppServices& services_;
+    const AppPaths appPaths_;
     RestoreOutput& output_;
     std::set<std::string> hidden_;  // each app is hidden once per restore
     std::size_t missingApps_ = 0;
@@ -185,7 +207,7 @@ RestoreCounts restoreBackup(const Backup& backup, std::string_view backupKey, co
     }
 
     RestoreOutput output(messages, plan.size());
-    Restorer restorer(services, output);
+    Restorer restorer(appPathsFor(backup, plan, services), output);
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const BackupCategory& wanted = backup.categories[i];
         switch (plan[i].action) {
