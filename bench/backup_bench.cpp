@@ -9,9 +9,6 @@
 //     library and without one (hiding then costs nothing), to tell the
 //     restore's own share from the stand-in's.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -19,12 +16,11 @@
 #include <vector>
 
 #include "LargeDevice.h"
+#include "QuietRun.h"
 #include "backup/BackupSave.h"
 #include "common/CategoryNaming.h"
 #include "platform/Files.h"
 #include "platform/Plist.h"
-
-extern char** environ;
 
 namespace {
 
@@ -61,18 +57,7 @@ const std::string& deviceWithIcons() {
 bool runBackup(const std::vector<std::string>& arguments) {
     std::vector<std::string> args{NESTORA_BINARY_DIR "/backup/nestora-backup"};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return nestora::bench::runQuietly(std::move(args));
 }
 
 std::size_t readSaveFloor() {

@@ -21,17 +21,10 @@ namespace fs = std::filesystem;
 
 // Reads the device the way an outside judge would: plistlib for every
 // property list, the icon and launcher files by their bytes.
-constexpr const char* kStateScript = R"PY(
-import datetime, hashlib, json, os, plistlib, sys
+const std::string kStateScript = std::string(kPlistToJsonPython) + R"PY(
+import hashlib, os
 root = sys.argv[1]
 def path(p): return os.path.join(root, p.lstrip("/"))
-def conv(v):
-    if isinstance(v, bool): return v
-    if isinstance(v, (bytes, bytearray)): return {"data": v.hex()}
-    if isinstance(v, datetime.datetime): return {"date": v.isoformat()}
-    if isinstance(v, dict): return {k: conv(x) for k, x in v.items()}
-    if isinstance(v, list): return [conv(x) for x in v]
-    return v
 def load(p):
     try:
         with open(p, "rb") as f:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "backup/BackupFormat.h"
 #include "tests/backup/BackupHarness.h"
 #include "tests/support/PythonPlist.h"
 
@@ -126,6 +127,24 @@ TEST_F(SaveRestore, ListShowsEveryCategoryWithNamesMadeSafe) {
     EXPECT_EQ(lineWith(listed.out, "Category000"), "Games             Category000  2 items, icon");
     EXPECT_EQ(lineWith(listed.out, "Category001"), "Social            Category001  3 items");
     EXPECT_EQ(lineWith(listed.out, "Category002"), "Ünï \"quoted\" $HOME `x` \\\\ Category002  0 items, icon");
+}
+
+TEST(Restore, MoreThanAFewCategoriesShowProgressOnOneLine) {
+    BackupDevice device;
+    backup::Backup many;
+    for (int n = 1; n <= 6; ++n) {
+        backup::BackupCategory category;
+        category.directoryName = "Extra" + std::to_string(n);  // without a bundle: quick to restore
+        category.preferences["items"] = plist::Value(plist::Array{});
+        many.categories.push_back(category);
+    }
+    device.writeFile(kBackupFile, backup::encodeBackup(many));
+    RunResult restored = device.backup({"restore", kBackupFile});
+    EXPECT_EQ(restored.exitStatus, 0) << restored.err;
+    EXPECT_EQ(restored.err,
+              "\rRestoring category 1 of 6\rRestoring category 2 of 6\rRestoring category 3 of 6"
+              "\rRestoring category 4 of 6\rRestoring category 5 of 6\rRestoring category 6 of 6\n");
+    EXPECT_EQ(lineWith(restored.out, "restored"), "6 categories restored, 0 already present, 0 skipped, 0 failed.");
 }
 
 TEST_F(SaveRestore, UsageAndMissingFilesAreClearFailures) {
