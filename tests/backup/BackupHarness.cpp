@@ -63,20 +63,22 @@ void install(const TestDevice& device, const std::string& built, std::string_vie
     fs::create_symlink(fs::absolute(built), device.host(devicePath));
 }
 
-// Laying out the sample device runs Python; it is done once and copied.
+// Laying out the sample device runs Python; it is done once and copied. The
+// path is never destroyed, so the exit handler that removes the folder can
+// still read it.
 const std::string& sampleDeviceTemplate() {
-    static const std::string root = [] {
+    static const std::string* const root = [] {
         TestDevice maker;
         maker.makeSampleDevice();
         install(maker, NESTORA_TOOL_PATH, kInstalledTool);
         install(maker, NESTORA_BACKUP_PATH, kInstalledBackup);
         install(maker, NESTORA_HIDE_LIBRARY, "/usr/lib/hide.dylib");
-        std::string kept = maker.root() + "-template";
-        fs::rename(maker.root(), kept);
+        const auto* kept = new std::string(maker.root() + "-template");
+        fs::rename(maker.root(), *kept);
         std::atexit([] { fs::remove_all(sampleDeviceTemplate()); });
         return kept;
     }();
-    return root;
+    return *root;
 }
 
 void describeValue(const plist::Value& value, std::string& out) {
