@@ -30,16 +30,6 @@ TEST(BackupFormat, ACategoryComesBackAsItWasSaved) {
     EXPECT_EQ(decoded.backup->created, saved.created);
 }
 
-TEST(BackupFormat, DisplayIdentifiersAreTextWithoutControlsOrSlashes) {
-    EXPECT_TRUE(isPlausibleDisplayIdentifier("com.apple.mobileslideshow-Camera"));
-    EXPECT_TRUE(isPlausibleDisplayIdentifier("jp.example.アプリ"));
-    EXPECT_FALSE(isPlausibleDisplayIdentifier(""));
-    EXPECT_FALSE(isPlausibleDisplayIdentifier("../Applications/x"));
-    EXPECT_FALSE(isPlausibleDisplayIdentifier("com.example\n"));
-    EXPECT_FALSE(isPlausibleDisplayIdentifier("com.example\x7f"));
-    EXPECT_FALSE(isPlausibleDisplayIdentifier(std::string(1025, 'a')));
-}
-
 TEST(PrintableText, ControlsAndBrokenBytesAreWrittenOutAndTextIsKept) {
     EXPECT_EQ(printable("Games ☃ – Ünï"), "Games ☃ – Ünï");
     EXPECT_EQ(printable("a\x1b[2Jb\tc\nd\x7f"), "a\\x1b[2Jb\\x09c\\x0ad\\x7f");
