@@ -79,7 +79,10 @@ struct CensusStart {
         std::filesystem::copy(source.root(), emptiedRoot,
                               std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
     }
-    ~CensusStart() { std::filesystem::remove_all(emptiedRoot); }
+    ~CensusStart() {
+        std::filesystem::remove_all(emptiedRoot);
+        std::filesystem::remove_all(emptiedRoot + "-census");
+    }
     CensusStart(const CensusStart&) = delete;
     CensusStart& operator=(const CensusStart&) = delete;
 
@@ -199,7 +202,6 @@ TEST(RestoreCensus, KilledInsideTheToolThenRunAgainRestoresTheDevice) {
     std::cout << "restore census inside the tool: " << points.size() << " kill points, " << killed
               << " with the restore killed\n";
     EXPECT_EQ(killed, static_cast<int>(points.size()));
-    std::filesystem::remove_all(census);
 }
 
 }  // namespace
