@@ -56,6 +56,15 @@ QLabel* makeStripLabel(QWidget* strip, const QRect& frame, const QString& text, 
     return label;
 }
 
+// nestora-backup, beside the tool, saves an automatic backup when the
+// categories differ from the newest backup there (an exit after a session
+// that changed nothing adds none) and keeps the last ten. Its output is not
+// read.
+std::string autosaveCommandLine() {
+    return doubleQuotedWord(platform::hostPath(std::string(ui::kAppBundlePath) + "/nestora-backup")) +
+           " autosave >/dev/null 2>&1";
+}
+
 }  // namespace
 
 WebHosts configuredWebHosts() {
@@ -274,6 +283,7 @@ void Nestora::applicationWillTerminate() {
         }
         needRespring_ = false;
     }
+    platform::runShell(autosaveCommandLine());
 }
 
 }  // namespace nestora::app

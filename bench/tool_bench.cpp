@@ -4,9 +4,6 @@
 // the files the operation has to look at). In-process runs show the tool's
 // own cost; the whole-program runs add process start-up.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <memory>
@@ -14,6 +11,7 @@
 #include <vector>
 
 #include "LargeDevice.h"
+#include "QuietRun.h"
 #include "common/CategoryNaming.h"
 #include "platform/AppServices.h"
 #include "platform/Files.h"
@@ -21,8 +19,6 @@
 #include "tool/CategoryEnumeration.h"
 #include "tool/CategoryMaintenance.h"
 #include "tool/CategoryStore.h"
-
-extern char** environ;
 
 namespace {
 
@@ -50,18 +46,7 @@ std::size_t readListFloor() {
 bool runTool(const std::vector<std::string>& arguments) {
     std::vector<std::string> args{NESTORA_BINARY_DIR "/tool/NestoraTool"};
     args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return nestora::bench::runQuietly(std::move(args));
 }
 
 void BM_IoFloorList(benchmark::State& state) {

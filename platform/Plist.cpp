@@ -2,6 +2,8 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -227,7 +229,12 @@ Node toNode(const Value& value) {
         return Node(plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
     }
     case Type::Date: {
-        const double seconds = value.date()->secondsSinceReferenceDate;
+        // libplist holds whole seconds in 32 bits (about 1933 to 2069): a
+        // date read from elsewhere that lies outside is written as the
+        // nearest one it can hold, never converted out of range.
+        double seconds = value.date()->secondsSinceReferenceDate;
+        if (!std::isfinite(seconds)) seconds = 0;
+        seconds = std::clamp(seconds, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX));
         const double whole = std::floor(seconds);
         return Node(plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(std::lround((seconds - whole) * 1e6))));
     }
@@ -254,8 +261,8 @@ Node toNode(const Value& value) {
 namespace {
 
 // libplist's tree for guarded input; null for anything refused or malformed.
-Node parseNode(std::string_view bytes) {
-    if (bytes.size() > kMaxInputBytes) return nullptr;
+Node parseNode(std::string_view bytes, std::size_t maxBytes = kMaxInputBytes) {
+    if (bytes.size() > maxBytes || bytes.size() > UINT32_MAX) return nullptr;
     const bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size())) != 0;
     if (binary ? !binaryWithinLimits(bytes, kMaxDepth) : !xmlWithinLimits(bytes, kMaxDepth)) {
         return nullptr;
@@ -271,9 +278,11 @@ Node parseNode(std::string_view bytes) {
 
 }  // namespace
 
-std::optional<Value> parse(std::string_view bytes) {
+std::optional<Value> parse(std::string_view bytes) { return parse(bytes, kMaxInputBytes); }
+
+std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes) {
     if (bytes.empty()) return Value(Dictionary{});
-    Node node = parseNode(bytes);
+    Node node = parseNode(bytes, maxBytes);
     if (!node) return std::nullopt;
     return fromNode(node.get());
 }

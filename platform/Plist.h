@@ -93,6 +93,9 @@ bool isPlainText(std::string_view text);
 // None for malformed, oversized or too deeply nested input, and for text
 // that is not UTF-8 or holds a NUL character.
 std::optional<Value> parse(std::string_view bytes);
+// The same for input allowed up to `maxBytes` instead of kMaxInputBytes (a
+// backup carries every category's icon); depth and expansion stay guarded.
+std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes);
 
 // Reads a property-list file; none when it cannot be read or is malformed.
 // A zero-byte file reads as an empty dictionary.

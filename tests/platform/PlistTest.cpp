@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "platform/Files.h"
 #include "platform/Plist.h"
 #include "tests/support/PythonPlist.h"
@@ -103,6 +106,15 @@ TEST(PlatformPlist, NegativeIntegersSurviveOurOwnRoundTrip) {
     ASSERT_TRUE(xml && bin);
     EXPECT_EQ(xml->find("iconFontColor")->integer(), -1);
     EXPECT_EQ(bin->find("iconFontColor")->integer(), -1);
+}
+
+TEST(PlatformPlist, DatesPastWhatTheWriterHoldsAreWrittenAsTheNearestItCan) {
+    for (double seconds : {-3e9, 3e9, std::nan("")}) {
+        auto back = plist::parse(plist::toBinary(Value(plist::Date{seconds})));
+        ASSERT_TRUE(back && back->date()) << seconds;
+        const double expected = std::isnan(seconds) ? 0.0 : (seconds < 0 ? INT32_MIN : INT32_MAX);
+        EXPECT_EQ(back->date()->secondsSinceReferenceDate, expected) << seconds;
+    }
 }
 
 TEST(PlatformPlist, TypedAccessRefusesOtherTypes) {

@@ -4,9 +4,7 @@
 
 namespace nestora::test {
 
-namespace {
-
-constexpr const char* kDumpScript = R"PY(
+const char* const kPlistToJsonPython = R"PY(
 import datetime, json, plistlib, sys
 def conv(v):
     if isinstance(v, bool): return v
@@ -15,6 +13,11 @@ def conv(v):
     if isinstance(v, dict): return {k: conv(x) for k, x in v.items()}
     if isinstance(v, list): return [conv(x) for x in v]
     return v
+)PY";
+
+namespace {
+
+const std::string kDumpScript = std::string(kPlistToJsonPython) + R"PY(
 with open(sys.argv[1], "rb") as f:
     value = plistlib.load(f)
 sys.stdout.write(json.dumps(conv(value), sort_keys=True, ensure_ascii=False))

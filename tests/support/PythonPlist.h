@@ -8,6 +8,10 @@
 
 namespace nestora::test {
 
+// Python that imports datetime, json, plistlib and sys and defines conv(v):
+// a value plistlib read, made JSON-ready as plistlibJson describes.
+extern const char* const kPlistToJsonPython;
+
 // Loads the file with plistlib and returns the value as JSON with sorted keys
 // (data as {"data": hex}, dates as {"date": iso}, booleans as true/false, so
 // that a boolean and an integer are told apart); none when plistlib fails.
