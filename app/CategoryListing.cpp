@@ -18,7 +18,13 @@ std::string categoryIdentifierForPreferencesFileName(std::string_view fileName) 
     if (!fileName.starts_with(kCategoryFilePrefix) || dotComponentCount(fileName) != kCategoryFileParts) {
         return {};
     }
-    return std::string(fileName.substr(0, fileName.rfind('.')));
+    std::string identifier(fileName.substr(0, fileName.rfind('.')));
+    // The directory name goes on the tool's command line; a name the tool
+    // would refuse (one that reads as an option among them) is no category.
+    if (!isPlainCategoryName(categoryDirectoryName(identifier))) {
+        return {};
+    }
+    return identifier;
 }
 
 std::vector<std::string> listCategoryIdentifiers() {

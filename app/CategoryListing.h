@@ -2,8 +2,9 @@
 
 // Which categories the list screen shows: one per preferences file whose
 // name begins "com.quarvek.nestora" and splits at "." into exactly five parts
-// (three prefix parts, the category part, the extension). Rows follow the
-// folder listing's order; nothing is sorted.
+// (three prefix parts, the category part, the extension) and whose category
+// part the tool accepts as a directory name. Rows follow the folder
+// listing's order; nothing is sorted.
 
 #include <string>
 #include <string_view>

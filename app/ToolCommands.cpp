@@ -27,12 +27,14 @@ std::string deleteCategoryCommandLine(std::string_view bundleIdentifier) {
     return toolWord() + " -d " + directoryWord(bundleIdentifier);
 }
 
+// The directory name comes last, after "--": whatever it holds, the tool's
+// option parser takes it as the category, never as an option.
 std::string renameCategoryCommandLine(std::string_view bundleIdentifier, std::string_view name) {
-    return toolWord() + " " + directoryWord(bundleIdentifier) + " -n " + doubleQuotedWord(name);
+    return toolWord() + " -n " + doubleQuotedWord(name) + " -- " + directoryWord(bundleIdentifier);
 }
 
 std::string setIconCommandLine(std::string_view iconPath, std::string_view bundleIdentifier) {
-    return toolWord() + " " + directoryWord(bundleIdentifier) + " -i " + doubleQuotedWord(iconPath);
+    return toolWord() + " -i " + doubleQuotedWord(iconPath) + " -- " + directoryWord(bundleIdentifier);
 }
 
 bool runToolCommandLine(const std::string& commandLine) {

@@ -8,7 +8,10 @@
 // the icon path, the category directory name (it comes from a file name in
 // the preferences folder, which the user can write) and the tool's own host
 // path (the device root may sit anywhere). None of them can break out of its
-// word; the tool still sees exactly the text that was typed.
+// word; the tool still sees exactly the text that was typed. The category
+// directory name of a rename or a new icon stands after "--", the end of the
+// options, so that no name can be read as an option (delete passes it as the
+// value of -d, which is never read as one either).
 
 #include <string>
 #include <string_view>
@@ -25,9 +28,9 @@ std::string toolWord();
 std::string createCategoryCommandLine(std::string_view name);
 // "<tool> -d <directory>"
 std::string deleteCategoryCommandLine(std::string_view bundleIdentifier);
-// "<tool> <directory> -n <name>"
+// "<tool> -n <name> -- <directory>"
 std::string renameCategoryCommandLine(std::string_view bundleIdentifier, std::string_view name);
-// "<tool> <directory> -i <icon path>"
+// "<tool> -i <icon path> -- <directory>"
 std::string setIconCommandLine(std::string_view iconPath, std::string_view bundleIdentifier);
 
 // Runs one command line through the shell and waits. True when its status is 0.

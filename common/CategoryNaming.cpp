@@ -1,6 +1,7 @@
 #include "common/CategoryNaming.h"
 
 #include "platform/Files.h"
+#include "platform/Plist.h"
 
 namespace nestora {
 
@@ -57,12 +58,12 @@ std::size_t dotComponentCount(std::string_view text) {
 }
 
 bool isPlainCategoryName(std::string_view name) {
-    if (name.empty()) return false;
-    for (char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        // A dot would change how the identifier splits into its parts (and
-        // "." / ".." would climb out of the folder); a slash adds components.
-        if (c == '/' || c == '.' || byte < 0x20 || byte == 0x7f) return false;
+    if (name.empty() || name.front() == '-' || !plist::isPlainText(name)) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte == '/' || byte == '.' || byte < 0x20 || byte == 0x7f) return false;
+        // U+0080..U+009F, the C1 controls, are 0xC2 0x80..0x9F in UTF-8.
+        if (byte == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) < 0xA0) return false;
     }
     return true;
 }

@@ -35,10 +35,13 @@ bool categoryPrefsExist(std::string_view identifier);
 // Splits on "." and counts the parts ("a..b" has three, "" has one).
 std::size_t dotComponentCount(std::string_view text);
 
-// A plain category name: not empty, one path component without a dot, no
-// control characters. Such a name can go into a bundle path or a preferences
-// file name without climbing out of the folder or changing how the
-// identifier splits into its parts.
+// A plain category name, the one rule for the tool's operands and for the
+// names the app lists and puts on the tool's command line: UTF-8 text (it
+// goes into an Info.plist), one path component without a dot (it goes into a
+// bundle path or a preferences file name without climbing out of the folder
+// or changing how the identifier splits into its parts), no control
+// character (C0, DEL or C1: names are printed), and no leading "-" (the
+// tool's option parser would read an option).
 bool isPlainCategoryName(std::string_view name);
 
 // The prefix followed by one plain category name

@@ -2,8 +2,9 @@
 
 // A category operand on the command line ("Category007") becomes the
 // category bundle identifier "com.quarvek.nestora.Category007". The operand
-// is put into paths by a root process, so only a plain directory name is
-// accepted: one path component, no dot, no control characters.
+// is put into paths and property lists by a root process, so only a name
+// isPlainCategoryName accepts is taken: UTF-8 text, one path component, no
+// dot, no control character, no leading "-".
 
 #include <cstdio>
 #include <optional>

@@ -8,7 +8,8 @@ namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// Length of the valid UTF-8 sequence at the start of `bytes`, or 0.
+}  // namespace
+
 std::size_t validSequenceLength(std::string_view bytes) {
     const auto lead = static_cast<unsigned char>(bytes[0]);
     if (lead < 0x80) {
@@ -42,8 +43,6 @@ std::size_t validSequenceLength(std::string_view bytes) {
     }
     return length;
 }
-
-}  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
     while (!bytes.empty()) {

@@ -11,6 +11,10 @@ namespace nestora::tool {
 
 bool isValidUtf8(std::string_view bytes);
 
+// Length of the valid UTF-8 sequence at the start of `bytes` (not empty), or
+// 0 when it starts with no valid sequence.
+std::size_t validSequenceLength(std::string_view bytes);
+
 // A display name from the command line: the bytes as UTF-8 text, each
 // invalid sequence and each control character other than tab, line feed and
 // carriage return replaced by U+FFFD. Those controls cannot appear in an XML

@@ -19,7 +19,18 @@ TEST(AppCategoryListing, FivePartRuleOnFileNames) {
     EXPECT_EQ(categoryIdentifierForPreferencesFileName("com.apple.springboard.x.plist"), "");
     EXPECT_EQ(categoryIdentifierForPreferencesFileName("com.quarvek.nestora.Category001.txt"),
               "com.quarvek.nestora.Category001");  // any extension counts as the fifth part
-    EXPECT_EQ(categoryIdentifierForPreferencesFileName("com.quarvek.nestora.."), "com.quarvek.nestora.");
+}
+
+TEST(AppCategoryListing, NamesTheToolWouldRefuseAreNotListed) {
+    // Each row's directory name goes on the tool's command line: one that
+    // reads as an option, or that the tool refuses anyway, is no category.
+    for (const char* name : {"com.quarvek.nestora.-dCategory000.plist", "com.quarvek.nestora.-.plist",
+                             "com.quarvek.nestora..plist", "com.quarvek.nestora.Caf\xe9.plist",
+                             "com.quarvek.nestora.Bell\x07.plist", "com.quarvek.nestora.\xc2\x9b" "2J.plist"}) {
+        EXPECT_EQ(categoryIdentifierForPreferencesFileName(name), "") << name;
+    }
+    EXPECT_EQ(categoryIdentifierForPreferencesFileName("com.quarvek.nestora.Caf\xc3\xa9-2.plist"),
+              "com.quarvek.nestora.Caf\xc3\xa9-2");
 }
 
 TEST(AppCategoryListing, ListsTheFolderInItsOwnOrder) {

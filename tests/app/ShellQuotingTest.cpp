@@ -90,11 +90,11 @@ TEST_F(AppRecordingTool, FourCommandLinesCarryEachOperandAsOneWord) {
         ASSERT_TRUE(runToolCommandLine(createCategoryCommandLine(title))) << title;
         EXPECT_EQ(recorded(), expectedArgs({"-c", title}));
         ASSERT_TRUE(runToolCommandLine(renameCategoryCommandLine("com.quarvek.nestora.Category004", title)));
-        EXPECT_EQ(recorded(), expectedArgs({"Category004", "-n", title}));
+        EXPECT_EQ(recorded(), expectedArgs({"-n", title, "--", "Category004"}));
         ASSERT_TRUE(runToolCommandLine(setIconCommandLine("/var/mobile/Media/Nestora/Icons/" + title + ".png",
                                                           "com.quarvek.nestora.Category004")));
         EXPECT_EQ(recorded(),
-                  expectedArgs({"Category004", "-i", "/var/mobile/Media/Nestora/Icons/" + title + ".png"}));
+                  expectedArgs({"-i", "/var/mobile/Media/Nestora/Icons/" + title + ".png", "--", "Category004"}));
     }
     ASSERT_TRUE(runToolCommandLine(deleteCategoryCommandLine("com.quarvek.nestora.Category012")));
     EXPECT_EQ(recorded(), expectedArgs({"-d", "Category012"}));

@@ -158,6 +158,21 @@ TEST_F(AppToolFlow, DeleteWithTheTablesOwnControls) {
     EXPECT_EQ(test::visibleAlert(window()), nullptr);
 }
 
+TEST_F(AppToolFlow, AFileNameThatReadsAsAnOptionDeletesNothing) {
+    device_->makeCategory("Category000", "Games", std::vector<std::string>{"com.apple.mobilemail"});
+    // Anyone who can write the preferences folder can plant this name.
+    device_->writeFile("/var/mobile/Library/Preferences/com.quarvek.nestora.-dCategory000.plist", "");
+    launch();
+    EXPECT_EQ(screen().categories(), std::vector<std::string>{"com.quarvek.nestora.Category000"});
+    // Were such a row renamed, its name still reaches the tool as the
+    // category, never as an option.
+    screen().renameCategoryWithBundleIdentifier("com.quarvek.nestora.-dCategory000", "Pwned");
+    EXPECT_EQ(device_->storedDisplayName("Category000"), std::optional<std::string>("Games"));
+    EXPECT_TRUE(device_->exists("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist"));
+    screen().loadCategories();
+    EXPECT_EQ(screen().categories(), std::vector<std::string>{"com.quarvek.nestora.Category000"});
+}
+
 TEST_F(AppToolFlow, FailingToolIsSilentAndRaisesNoFlag) {
     device_->makeCategory("Category000", "Games");
     const std::string tool = device_->host("/Applications/Nestora.app/NestoraTool");

@@ -32,6 +32,16 @@ TEST(CommonCategoryNaming, CountsDotComponents) {
     EXPECT_EQ(dotComponentCount(""), 1u);
 }
 
+TEST(CommonCategoryNaming, DirectoryNamesAreOneComponentOfPrintableTextNotAnOption) {
+    for (const char* good : {"Category000", "Recent", "Caf\xc3\xa9", "a-b", "with space", "\xc2\xa0nbsp"}) {
+        EXPECT_TRUE(isPlainCategoryName(good)) << good;
+    }
+    for (const char* bad : {"", "-d", "-dCategory000", "--", "a.b", "..", "a/b", "Tab\there", "Del\x7f",
+                            "Caf\xe9", "\xc2\x9b" "2J", "\xc3"}) {
+        EXPECT_FALSE(isPlainCategoryName(bad)) << bad;
+    }
+}
+
 TEST(CommonCategoryNaming, ABundleOrPreferencesFileExistsWhenAnyEntryIsThere) {
     test::TestDevice device;
     const char* id = "com.quarvek.nestora.Category000";

@@ -144,18 +144,47 @@ TEST(ToolCommandLine, CategoryOperandMustBeOneDirectoryName) {
     const std::vector<std::vector<std::string>> attempts = {
         {"-d", "../../victim"}, {"-d", "."},           {"-d", ".."},          {"-s", ".."},
         {"-r", "a/b"},          {"-u", "Category000/"}, {"-d", ""},           {"-r", "Cat.egory"},
-        {"-d", "Cate\ngory"},   {"-n", "X", "../victim"}};
+        {"-n", "X", "../victim"}};
     for (const auto& attempt : attempts) {
         RunResult run = device.tool(attempt);
         EXPECT_EQ(run.exitStatus, 0);
         EXPECT_EQ(run.out, "ERROR: Invalid category name: " + attempt.back() + "\n") << attempt.back();
     }
+    // A refused name is echoed with its control characters made visible.
+    EXPECT_EQ(device.tool({"-d", "Cate\ngory\x1b[2J"}).out, "ERROR: Invalid category name: Cate\\x0agory\\x1b[2J\n");
     EXPECT_EQ(device.readFile("/victim/keep.txt"), "keep");
     EXPECT_FALSE(device.exists("/Applications/a"));
     EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
     // Only that operation is skipped: the rest of the command line runs.
     RunResult run = device.tool({"-d", "..", "-s", "Category000"});
     EXPECT_EQ(run.out, "ERROR: Invalid category name: ..\nCategory is empty.\n");
+}
+
+TEST(ToolCommandLine, OperandsThatReadAsOptionsOrAreNotTextAreRefused) {
+    ToolDevice device;
+    device.makeCategory("Category000", "Games");
+    device.writePrefs("Category000", "{'items': ['com.apple.mobilesafari']}");
+    // A name that getopt would read as "-d Category000" if it were ever
+    // placed before the options end.
+    RunResult run = device.tool({"-n", "Renamed", "--", "-dCategory000"});
+    EXPECT_EQ(run.out, "ERROR: Invalid category name: -dCategory000\n");
+    EXPECT_EQ(device.tool({"-d", "-dCategory000", "-r", "-", "-s", "Category000"}).out,
+              "ERROR: Invalid category name: -dCategory000\n"
+              "ERROR: Invalid category name: -\n"
+              "(null)            com.apple.mobilesafari\n");
+    EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
+
+    // Not UTF-8: the bundle could never get an Info.plist, so nothing is made.
+    const std::string latin1("Caf\xe9", 4);
+    EXPECT_EQ(device.tool({"-r", latin1}).out, "ERROR: Invalid category name: Caf\\xe9\n");
+    EXPECT_FALSE(device.exists("/Applications/" + latin1 + ".app"));
+    EXPECT_FALSE(device.exists(ToolDevice::prefsFile(latin1)));
+    // A C1 control (CSI, U+009B) is valid UTF-8 but drives terminals all the same.
+    EXPECT_EQ(device.tool({"-r", "\xc2\x9b" "2J"}).out, "ERROR: Invalid category name: \\xc2\\x9b2J\n");
+    EXPECT_FALSE(device.exists("/Applications/\xc2\x9b" "2J.app"));
+    // Text beyond ASCII is fine.
+    EXPECT_EQ(device.tool({"-r", "Caf\xc3\xa9"}).out, "");
+    EXPECT_TRUE(device.exists("/Applications/Caf\xc3\xa9.app/Info.plist"));
 }
 
 TEST(ToolCommandLine, NamesAreStoredAsTextEveryPropertyListReaderAccepts) {
