@@ -202,6 +202,39 @@ std::optional<FileDescriptor> openFolder(std::string_view devicePath) {
     return current;
 }
 
+std::optional<FileDescriptor> openFolderAt(const FileDescriptor& folder, std::string_view name) {
+    if (!isSingleComponent(name)) {
+        return std::nullopt;
+    }
+    FileDescriptor fd(openat(folder.get(), nameString(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd) {
+        return std::nullopt;
+    }
+    return fd;
+}
+
+std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder) {
+    // A descriptor of its own: closedir closes it, the caller's stays open.
+    const int fd = openat(folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+        close(fd);
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    while (dirent* entry = readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    closedir(dir);
+    return names;
+}
+
 EntryKind entryKind(const FileDescriptor& folder, std::string_view name) {
     if (!isSingleComponent(name)) {
         return EntryKind::Unknown;
@@ -221,6 +254,16 @@ EntryKind entryKind(const FileDescriptor& folder, std::string_view name) {
     }
     return EntryKind::Other;
 }
+
+std::optional<uid_t> ownerOf(const FileDescriptor& file) {
+    struct stat st{};
+    if (fstat(file.get(), &st) != 0) {
+        return std::nullopt;
+    }
+    return st.st_uid;
+}
+
+uid_t invokingUser() { return getuid(); }
 
 std::optional<FileOwner> lookupOwner(const std::string& user, const std::string& group) {
     passwd pwStorage{};

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/UniqueFd.h"
 
@@ -30,6 +31,14 @@ using FileDescriptor = platform::UniqueFd;
 // it there). None when the folder cannot be opened that way.
 std::optional<FileDescriptor> openFolder(std::string_view devicePath);
 
+// Opens the folder `name` in an open folder, never through a link. None when
+// it is not a folder or cannot be opened.
+std::optional<FileDescriptor> openFolderAt(const FileDescriptor& folder, std::string_view name);
+
+// The names in an open folder, without "." and ".."; none when it cannot be
+// read.
+std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder);
+
 enum class EntryKind { Missing, RegularFile, Folder, SymbolicLink, Other, Unknown };
 
 // What is at `name` in the folder, without following a link. Unknown when
@@ -40,6 +49,12 @@ struct FileOwner {
     uid_t uid = 0;
     gid_t gid = 0;
 };
+
+// The owner of an open file or folder; none when it cannot be examined.
+std::optional<uid_t> ownerOf(const FileDescriptor& file);
+
+// The real user id: who ran the program, whatever it runs as.
+uid_t invokingUser();
 
 // The ids of a user and a group by name; none when either is unknown.
 std::optional<FileOwner> lookupOwner(const std::string& user, const std::string& group);

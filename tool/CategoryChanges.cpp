@@ -5,6 +5,7 @@
 #include "common/CategoryNaming.h"
 #include "common/IconHiding.h"
 #include "platform/PrivilegedFiles.h"
+#include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
 
@@ -22,6 +23,9 @@ void printText(std::FILE* out, const char* format, std::string_view text) {
 }  // namespace
 
 bool deleteCategory(const ToolContext& context, std::string_view identifier) {
+    if (!mayChangeCategory(context.out, identifier)) {
+        return false;
+    }
     if (categoryPrefsExist(identifier)) {
         unhideCategoryItems(context, identifier);
     }
@@ -44,6 +48,9 @@ bool unhideCategoryItems(const ToolContext& context, std::string_view identifier
 bool hasPngSignature(std::string_view bytes) { return bytes.starts_with(kPngSignature); }
 
 bool setCategoryIcon(const ToolContext& context, std::string_view identifier, std::string_view sourcePath) {
+    if (!mayChangeCategory(context.out, identifier)) {
+        return false;
+    }
     const privileged::InvokerRead source = privileged::readFileAsInvoker(sourcePath, kMaxIconBytes);
     if (!source.bytes) {
         printText(context.out, "ERROR: Unable to read icon file: %s\n", sourcePath);

@@ -2,7 +2,8 @@
 
 // The changing operations on one existing category: delete (giving its apps
 // back to the home screen), and set icon. Rename is renameCategory in
-// CategoryStore.h.
+// CategoryStore.h. Each refuses a bundle that is no category
+// (CategoryIdentity.h) before it touches anything.
 
 #include <cstddef>
 #include <string_view>

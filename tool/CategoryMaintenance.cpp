@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/PrivilegedFiles.h"
 #include "tool/CategoryEnumeration.h"
+#include "tool/CategoryIdentity.h"
 #include "tool/CategoryOperand.h"
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
@@ -36,6 +37,9 @@ bool acceptScannedIdentifier(std::FILE* out, const std::string& identifier) {
 }  // namespace
 
 void repairCategory(std::FILE* out, std::string_view identifier) {
+    if (!mayChangeCategory(out, identifier)) {
+        return;
+    }
     if (!categoryBundleExists(identifier)) {
         createCategoryBundle(out, bundlePathForIdentifier(identifier));
     }
@@ -53,6 +57,9 @@ void repairEveryCategory(std::FILE* out) {
 }
 
 bool upgradeCategory(std::FILE* out, std::string_view identifier) {
+    if (!mayChangeCategory(out, identifier)) {
+        return false;
+    }
     const std::string directoryName = categoryDirectoryName(identifier);
     std::fprintf(out, "Updating category %s\n", directoryName.c_str());
     const std::string bundlePath = bundlePathForIdentifier(identifier);

@@ -2,7 +2,8 @@
 
 // Repair (recreate a missing bundle or preferences file) and upgrade (convert
 // the legacy format and refresh the launcher files), each for one category
-// or for all of them.
+// or for all of them. A bundle that is no category (CategoryIdentity.h) is
+// refused with one line and left as it is.
 
 #include <cstdio>
 #include <string_view>

@@ -5,6 +5,7 @@
 #include "common/CategoryNaming.h"
 #include "platform/Files.h"
 #include "platform/PrivilegedFiles.h"
+#include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
 
 namespace nestora::tool {
@@ -136,6 +137,9 @@ bool createCategory(std::FILE* out, std::string_view displayName) {
 }
 
 bool renameCategory(std::FILE* out, std::string_view identifier, std::string_view displayName) {
+    if (!mayChangeCategory(out, identifier)) {
+        return false;
+    }
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     const std::string infoPath = joinPath(bundlePath, kInfoPlistName);
     auto folder = privileged::openFolder(bundlePath);
@@ -151,7 +155,8 @@ bool renameCategory(std::FILE* out, std::string_view identifier, std::string_vie
     }
     if (!info || !info->isDictionary()) {
         // A lost or damaged Info.plist would leave the category nameless for
-        // good (repair keeps existing bundles as they are): rebuild it.
+        // good (repair keeps existing bundles as they are): rebuild it. The
+        // bundle holds the launcher, or it would not have been taken.
         info = plist::Value(categoryInfoDictionary(identifierForBundlePath(bundlePath)));
     }
     (*info->dictionary())["CFBundleDisplayName"] = std::string(displayName);

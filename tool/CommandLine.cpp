@@ -12,6 +12,7 @@
 #include "tool/CategoryMaintenance.h"
 #include "tool/CategoryOperand.h"
 #include "tool/CategoryStore.h"
+#include "tool/InvokerCheck.h"
 #include "tool/TextArguments.h"
 
 namespace nestora::tool {
@@ -97,6 +98,10 @@ void printUsage(std::FILE* out) {
 }
 
 int runTool(int argc, char** argv, const ToolContext& context) {
+    if (!invokerIsServed()) {
+        std::fputs(std::string(kInvokerRefusal).c_str(), context.out);
+        return 1;
+    }
     if (argc <= 1) {
         printUsage(context.out);
         return 0;

@@ -84,18 +84,19 @@ TEST_F(ToolDelete, MissingHideLibraryStillDeletes) {
     EXPECT_FALSE(device.exists("/Applications/Category000.app"));
 }
 
-TEST_F(ToolDelete, ABundleThatIsALinkLosesTheLinkNotTheFolder) {
+TEST_F(ToolDelete, ALinkAtTheBundlePathOrInsideIsNeverFollowed) {
     device.makeFolder("/Applications/Other.app");
     device.writeFile("/Applications/Other.app/precious.txt", "keep");
     device.writeFile("/Applications/Other.app/Info.plist", "x");
     std::filesystem::create_directory_symlink(device.host("/Applications/Other.app"),
                                               device.host("/Applications/Category000.app"));
-    // A link inside a real category bundle is removed as a link too.
+    // A link inside a real category bundle is removed as a link.
     device.makeCategory("Category001", "Games");
     std::filesystem::create_directory_symlink(device.host("/Applications/Other.app"),
                                               device.host("/Applications/Category001.app/inner"));
-    EXPECT_EQ(device.tool({"-d", "Category000", "-d", "Category001"}).out, "");
-    EXPECT_FALSE(device.exists("/Applications/Category000.app"));
+    // A link at the bundle path is no category bundle, and stays.
+    EXPECT_EQ(device.tool({"-d", "Category000", "-d", "Category001"}).out, "ERROR: Not a category: Category000\n");
+    EXPECT_TRUE(device.exists("/Applications/Category000.app"));
     EXPECT_FALSE(device.exists("/Applications/Category001.app"));
     EXPECT_EQ(device.readFile("/Applications/Other.app/precious.txt"), "keep");
 }

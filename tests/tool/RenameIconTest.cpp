@@ -49,6 +49,7 @@ TEST(ToolRename, AFailedWriteLeavesTheOldInfoPlist) {
     }
     ToolDevice device;
     device.makeCategory("Category000", "Old");
+    device.giveFolderTo(kPrefsFolder, user->uid, user->gid);  // the tool serves the folder's owner
     const std::string before = device.readFile(kInfo);
     RunResult run = device.toolAs(user->uid, user->gid, {"-n", "New", "Category000"});
     EXPECT_EQ(run.exitStatus, 0);
@@ -103,6 +104,7 @@ TEST(ToolIcon, AFailedWriteLeavesTheOldIcon) {
     device.makeCategory("Category000", "Games");
     device.writeFile(kIcon, pngBytes("current"));
     device.writeFile("/Icons/new.png", pngBytes("new"));
+    device.giveFolderTo(kPrefsFolder, user->uid, user->gid);
     RunResult run = device.toolAs(user->uid, user->gid, {"-i", "/Icons/new.png", "Category000"});
     EXPECT_EQ(run.out, "ERROR: Unable to write file: /Applications/Category000.app/icon.png\n");
     EXPECT_EQ(device.readFile(kIcon), pngBytes("current"));

@@ -100,6 +100,10 @@ mode_t ToolDevice::modeOf(std::string_view devicePath) const {
     return st.st_mode & 07777;
 }
 
+void ToolDevice::giveFolderTo(std::string_view devicePath, uid_t uid, gid_t gid) const {
+    ASSERT_EQ(lchown(host(devicePath).c_str(), uid, gid), 0);
+}
+
 std::string pngBytes(std::string_view marker) {
     std::string bytes("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     bytes.append(marker);

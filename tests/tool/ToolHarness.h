@@ -53,6 +53,7 @@ public:
     std::vector<std::string> hideCalls() const;
 
     mode_t modeOf(std::string_view devicePath) const;  // permission bits, lstat
+    void giveFolderTo(std::string_view devicePath, uid_t uid, gid_t gid) const;  // lchown
 };
 
 // An unprivileged user to run programs as: "nobody" when there is one.

@@ -1,0 +1,80 @@
+// What an unprivileged user could once do with the set-user-id tool: touch
+// bundles that are no categories, crash it with a deep property list, make it
+// read root's files through a link or a hard link. Each attack must leave the
+// system as it was and reveal nothing.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/support/PythonPlist.h"
+#include "tests/tool/PrivilegedRun.h"
+
+namespace nestora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ToolSetUidAttack : public ToolPrivilegedRun {
+protected:
+    // A file only root may read.
+    void writeRootOnly(const std::string& devicePath, const std::string& pythonLiteral) const {
+        device.makeFolder(fs::path(devicePath).parent_path().string());
+        ASSERT_TRUE(plistlibWrite(device.host(devicePath), pythonLiteral, "xml"));
+        ASSERT_EQ(chmod(device.host(devicePath).c_str(), 0600), 0);
+    }
+    void giveToUser(const std::string& devicePath) const {
+        ASSERT_EQ(lchown(device.host(devicePath).c_str(), user.uid, user.gid), 0);
+    }
+};
+
+TEST_F(ToolSetUidAttack, OnlyCategoriesAreDeletedRenamedOrGivenAnIcon) {
+    device.makeApp("/Applications/MobileNotes.app", "com.apple.mobilenotes", "Notes", "MobileNotes");
+    device.makeApp("/Applications/MobileMail.app", "com.apple.mobilemail", "Mail", "MobileMail");
+    device.writeFile("/Applications/Broken.app/Info.plist", "<plist><dict><key>Broken");
+    device.writeFile("/tmp/pic.png", pngBytes("pwned"));
+    const std::string notes = device.readFile("/Applications/MobileNotes.app/Info.plist");
+    const std::string broken = device.readFile("/Applications/Broken.app/Info.plist");
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> attacks = {
+        {{"-d", "MobileSafari"}, "MobileSafari"},
+        {{"-n", "Pwned", "MobileNotes"}, "MobileNotes"},
+        {{"-i", "/tmp/pic.png", "MobileMail"}, "MobileMail"},
+        {{"-d", "Nestora"}, "Nestora"},
+        {{"-n", "Pwned", "Broken"}, "Broken"},
+        {{"-r", "MobileNotes"}, "MobileNotes"},
+    };
+    for (const auto& [arguments, operand] : attacks) {
+        RunResult run = runAsUser(arguments);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.out, "ERROR: Not a category: " + operand + "\n") << arguments.front() << " " << operand;
+    }
+    EXPECT_TRUE(device.exists("/Applications/MobileSafari.app/Info.plist"));
+    EXPECT_EQ(device.readFile("/Applications/MobileNotes.app/Info.plist"), notes);
+    EXPECT_FALSE(device.exists("/Applications/MobileMail.app/icon.png"));
+    EXPECT_TRUE(device.exists(kInstalledTool));
+    EXPECT_EQ(device.readFile("/Applications/Broken.app/Info.plist"), broken);
+    EXPECT_FALSE(device.exists(ToolDevice::prefsFile("MobileNotes")));
+
+    // A category is served as before.
+    EXPECT_EQ(runAsUser({"-n", "Fun", "Category000"}).out, "");
+    EXPECT_NE(device.plistJson("/Applications/Category000.app/Info.plist")->find("\"Fun\""), std::string::npos);
+}
+
+TEST_F(ToolSetUidAttack, ServesOnlyRootAndTheOwnerOfThePreferencesFolder) {
+    const PrivilegedRunOptions stranger{.uid = 4242, .gid = 4242};
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"-d", "Category000"}, {"-s", "Category000"}, {}}) {
+        RunResult run = runAsUser(arguments, stranger);
+        EXPECT_EQ(run.out, "ERROR: NestoraTool serves only root and the owner of /var/mobile/Library/Preferences\n");
+        EXPECT_EQ(run.exitStatus, 1);
+    }
+    EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
+    EXPECT_TRUE(device.exists(ToolDevice::prefsFile("Category000")));
+    EXPECT_NE(runAsUser({"-l"}).out.find("Games"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace nestora::test

@@ -1,0 +1,28 @@
+#pragma once
+
+// Whether the bundle at a category's path is one. The tool runs as root on
+// operands anyone may give, and /Applications holds every app on the device:
+// the changing operations touch a bundle only when it is a category.
+
+#include <cstdio>
+#include <string_view>
+
+namespace nestora::tool {
+
+enum class BundleIdentity {
+    Absent,    // nothing at the bundle path
+    Category,  // a folder whose Info.plist names this very category or, when
+               // the Info.plist is missing, unreadable or names no identifier,
+               // that holds the launcher, or no more than some launcher files
+               // (a create or repair cut short)
+    Foreign,   // anything else: an app, a file, a link, another category's folder
+};
+
+BundleIdentity identifyCategoryBundle(std::string_view identifier);
+
+// For the operations that change a category: true when they may go on (the
+// bundle is a category or there is none). Otherwise prints
+// "ERROR: Not a category: <directory name>" and returns false.
+bool mayChangeCategory(std::FILE* out, std::string_view identifier);
+
+}  // namespace nestora::tool
