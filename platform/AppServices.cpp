@@ -10,6 +10,7 @@
 #include "platform/DeviceRoot.h"
 #include "platform/Files.h"
 #include "platform/Plist.h"
+#include "platform/PrivilegedFiles.h"
 #include "platform/UniqueFd.h"
 
 namespace nestora::platform {
@@ -76,6 +77,15 @@ struct DeviceAppServices::State {
     void rebuild() {
         index.bundles.clear();
         root = deviceRoot();
+        // The containers are the user's: a set-user-id caller lists and reads
+        // them with the user's rights, so a link there to a root-only file
+        // or folder shows nothing. (Info.plists are read without following a
+        // final link, and never by waiting on a FIFO.)
+        privileged::InvokerRights asInvoker;
+        if (!asInvoker.active()) {
+            built = true;
+            return;
+        }
         watch.reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
         // Watch first, then read, so a change during the scan is not lost.
         addWatch(kSystemApplications);

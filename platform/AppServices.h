@@ -24,7 +24,9 @@ public:
 // "/Applications" and in the containers of "/var/mobile/Applications" is built
 // on first use and rebuilt when one of those folders changes (watched with
 // inotify, so a lookup costs no file-system access); lookups are hash-table
-// lookups.
+// lookups. The index is built with the rights of the user who ran the
+// program (see privileged::InvokerRights), so a set-user-id run indexes only
+// what that user could read.
 //
 // Roles: "<id>-<Role>" resolves through the bundle <id> when its Info.plist
 // declares the role in "UIRoleDisplayNames" (role -> localized name). Its

@@ -223,10 +223,12 @@ bool removeRecursively(std::string_view path) {
     return removeAt(dir.get(), name.c_str());
 }
 
-std::optional<std::string> readFile(std::string_view path, std::size_t limit) {
-    // Non-blocking, so that a FIFO (or a link to one) is refused by the check
-    // below instead of waiting forever for a writer at open.
-    UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+namespace {
+
+std::optional<std::string> readOpenedFile(std::string_view path, std::size_t limit, int extraFlags) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it then fails
+    // the regular-file test below. Reads of a regular file ignore the flag.
+    UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | extraFlags));
     if (!fd) return std::nullopt;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
@@ -245,6 +247,14 @@ std::optional<std::string> readFile(std::string_view path, std::size_t limit) {
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> readFile(std::string_view path, std::size_t limit) { return readOpenedFile(path, limit, 0); }
+
+std::optional<std::string> readFileNotThroughLink(std::string_view path, std::size_t limit) {
+    return readOpenedFile(path, limit, O_NOFOLLOW);
 }
 
 }  // namespace nestora::files

@@ -61,7 +61,12 @@ bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t n
 bool removeRecursively(std::string_view path);
 
 // The file's bytes, or none when it cannot be read, is not a regular file, or
-// is larger than `limit`.
+// is larger than `limit`. A FIFO or device at the path is never waited on.
 std::optional<std::string> readFile(std::string_view path, std::size_t limit = SIZE_MAX);
+
+// The same, but a symbolic link at the path itself is refused, not followed
+// (links in the folders above it are followed): for files someone else may
+// have put a link in place of, such as an app's Info.plist.
+std::optional<std::string> readFileNotThroughLink(std::string_view path, std::size_t limit = SIZE_MAX);
 
 }  // namespace nestora::files

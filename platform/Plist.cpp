@@ -288,7 +288,7 @@ std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes) {
 }
 
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys) {
-    auto bytes = files::readFile(devicePath, kMaxInputBytes);
+    auto bytes = files::readFileNotThroughLink(devicePath, kMaxInputBytes);
     if (!bytes) return std::nullopt;
     if (bytes->empty()) return Dictionary{};
     // Most Info.plists are plain dictionaries of strings: read those without

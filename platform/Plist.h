@@ -105,7 +105,8 @@ std::optional<Value> readFile(std::string_view devicePath);
 std::optional<Dictionary> readDictionary(std::string_view devicePath);
 
 // As readDictionary, but converts only the named top-level keys (absent ones
-// are simply missing): scans that need a key or two of many files use this.
+// are simply missing): scans that need a key or two of many files (bundles'
+// Info.plists) use this. A link at the path itself is not followed.
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys);
 
 // Serialisations. XML is the platform writer's layout (tab-indented, with the

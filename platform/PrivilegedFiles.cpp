@@ -133,38 +133,6 @@ bool removeContents(int folderFd, int depth) {
     return ok;
 }
 
-// Switches the effective ids to the real ones for its lifetime.
-class InvokerIdentity {
-public:
-    InvokerIdentity() : savedUid_(geteuid()), savedGid_(getegid()) {
-        if (savedGid_ != getgid() && setegid(getgid()) != 0) {
-            return;
-        }
-        if (savedUid_ != getuid() && seteuid(getuid()) != 0) {
-            (void)!setegid(savedGid_);
-            return;
-        }
-        active_ = true;
-    }
-    ~InvokerIdentity() {
-        if (!active_) {
-            return;
-        }
-        // Regaining root cannot fail for a set-user-id root program; if it
-        // somehow did, later writes fail instead of running as the invoker.
-        (void)!seteuid(savedUid_);
-        (void)!setegid(savedGid_);
-    }
-    InvokerIdentity(const InvokerIdentity&) = delete;
-    InvokerIdentity& operator=(const InvokerIdentity&) = delete;
-    bool active() const { return active_; }
-
-private:
-    uid_t savedUid_;
-    gid_t savedGid_;
-    bool active_ = false;
-};
-
 }  // namespace
 
 std::optional<FileDescriptor> openFolder(std::string_view devicePath) {
@@ -284,7 +252,14 @@ std::optional<FileOwner> lookupOwner(const std::string& user, const std::string&
     return owner;
 }
 
-std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string_view name, std::size_t limit) {
+namespace {
+
+// Opens and reads a regular file in the folder, never through a link and
+// never waiting on a FIFO; `accept` judges the opened file before any byte
+// is read.
+template <typename Accept>
+std::optional<FileContents> readCheckedFileAt(const FileDescriptor& folder, std::string_view name, std::size_t limit,
+                                              Accept accept) {
     if (!isSingleComponent(name)) {
         return std::nullopt;
     }
@@ -294,7 +269,8 @@ std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string
         return std::nullopt;
     }
     struct stat st{};
-    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > limit) {
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > limit ||
+        !accept(st)) {
         return std::nullopt;
     }
     FileContents contents;
@@ -304,6 +280,22 @@ std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string
         return std::nullopt;
     }
     return contents;
+}
+
+}  // namespace
+
+std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string_view name, std::size_t limit) {
+    return readCheckedFileAt(folder, name, limit, [](const struct stat&) { return true; });
+}
+
+std::optional<FileContents> readOwnedFileAt(const FileDescriptor& folder, std::string_view name, std::size_t limit) {
+    const auto folderOwner = ownerOf(folder);
+    if (!folderOwner) {
+        return std::nullopt;
+    }
+    return readCheckedFileAt(folder, name, limit, [&](const struct stat& st) {
+        return st.st_nlink == 1 && (st.st_uid == 0 || st.st_uid == *folderOwner);
+    });
 }
 
 std::optional<std::string> readFileHead(std::string_view devicePath, std::size_t maxBytes) {
@@ -399,12 +391,33 @@ bool removeTreeAt(const FileDescriptor& folder, std::string_view name) {
     return removeEntry(folder.get(), nameString(name).c_str(), 0);
 }
 
+InvokerRights::InvokerRights() : savedUid_(geteuid()), savedGid_(getegid()) {
+    if (savedGid_ != getgid() && setegid(getgid()) != 0) {
+        return;
+    }
+    if (savedUid_ != getuid() && seteuid(getuid()) != 0) {
+        (void)!setegid(savedGid_);
+        return;
+    }
+    active_ = true;
+}
+
+InvokerRights::~InvokerRights() {
+    if (!active_) {
+        return;
+    }
+    // Regaining root cannot fail for a set-user-id root program; if it
+    // somehow did, later writes fail instead of running as the invoker.
+    (void)!seteuid(savedUid_);
+    (void)!setegid(savedGid_);
+}
+
 InvokerRead readFileAsInvoker(std::string_view path, std::size_t limit) {
     InvokerRead result;
     result.error = InvokerReadError::CannotRead;
     FileDescriptor fd;
     {
-        InvokerIdentity invoker;
+        InvokerRights invoker;
         if (!invoker.active()) {
             return result;
         }

@@ -71,6 +71,12 @@ struct FileContents {
 std::optional<FileContents> readFileAt(const FileDescriptor& folder, std::string_view name,
                                        std::size_t limit);
 
+// As readFileAt, for a folder that belongs to another user: only a file that
+// is that user's own or root's, and has no other name, is read. A hard link
+// to someone else's file (where the system lets users make one) is refused
+// unread, as is a file that another user slipped in.
+std::optional<FileContents> readOwnedFileAt(const FileDescriptor& folder, std::string_view name, std::size_t limit);
+
 // Reads at most `maxBytes` from the start of a regular file at a device
 // path (following links; for files in folders only root can change). None
 // when it cannot be opened or is not a regular file.
@@ -102,6 +108,25 @@ ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name,
 // Removes `name` from the folder and, for a folder, everything in it, never
 // following a link. True when nothing is left at `name`.
 bool removeTreeAt(const FileDescriptor& folder, std::string_view name);
+
+// While it lives, the process acts with the rights of the user who ran it:
+// the effective user and group ids are the real ones. A set-user-id run uses
+// it for everything it reads on that user's behalf or in that user's
+// folders; in an ordinary process it changes nothing. When the switch fails
+// it is not active and the caller must not go on.
+class InvokerRights {
+public:
+    InvokerRights();
+    ~InvokerRights();
+    InvokerRights(const InvokerRights&) = delete;
+    InvokerRights& operator=(const InvokerRights&) = delete;
+    bool active() const { return active_; }
+
+private:
+    uid_t savedUid_;
+    gid_t savedGid_;
+    bool active_ = false;
+};
 
 enum class InvokerReadError { None, CannotRead, TooLarge };
 

@@ -8,6 +8,7 @@
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
+#include "tool/TerminalText.h"
 
 namespace nestora::tool {
 
@@ -53,11 +54,13 @@ bool setCategoryIcon(const ToolContext& context, std::string_view identifier, st
     }
     const privileged::InvokerRead source = privileged::readFileAsInvoker(sourcePath, kMaxIconBytes);
     if (!source.bytes) {
-        printText(context.out, "ERROR: Unable to read icon file: %s\n", sourcePath);
+        // The path may be a file name someone else chose (the app's icon
+        // folders): printed in a form no terminal acts on.
+        printText(context.out, "ERROR: Unable to read icon file: %s\n", printableText(sourcePath));
         return false;
     }
     if (!hasPngSignature(*source.bytes)) {
-        printText(context.out, "ERROR: Icon file is not a PNG image: %s\n", sourcePath);
+        printText(context.out, "ERROR: Icon file is not a PNG image: %s\n", printableText(sourcePath));
         return false;
     }
     const std::string bundlePath = bundlePathForIdentifier(identifier);

@@ -6,8 +6,9 @@
 #include "common/CategoryNaming.h"
 #include "platform/Files.h"
 #include "platform/Plist.h"
-#include "tool/CategoryPreferencesFile.h"
 #include "platform/PlainPlist.h"
+#include "tool/CategoryPreferencesFile.h"
+#include "tool/TerminalText.h"
 
 namespace nestora::tool {
 
@@ -17,8 +18,9 @@ bool isCategoryIdentifier(std::string_view identifier) {
     return identifier.starts_with(kCategoryIdentifierPrefix) && dotComponentCount(identifier) == 4;
 }
 
-// printf's "%s" of none: the six characters "(null)".
-const char* textOrNull(const std::optional<std::string>& text) { return text ? text->c_str() : "(null)"; }
+// A column as printed: printf's "%s" of none, the six characters "(null)",
+// or the text with anything that could drive a terminal escaped.
+std::string column(const std::optional<std::string>& text) { return text ? printableText(*text) : "(null)"; }
 
 std::optional<std::string> displayNameOf(const plist::Value& info) { return info.stringForKey("CFBundleDisplayName"); }
 
@@ -143,7 +145,7 @@ void printCategoryList(std::FILE* out) {
         if (prefs.entries.contains(preferencesFileName(identifier))) {
             third = identifier;
         }
-        std::fprintf(out, "%-17.17s %-35.35s %s\n", textOrNull(name), textOrNull(path), textOrNull(third));
+        std::fprintf(out, "%-17.17s %-35.35s %s\n", column(name).c_str(), column(path).c_str(), column(third).c_str());
     }
 }
 
@@ -162,7 +164,7 @@ bool showCategory(const ToolContext& context, std::string_view identifier) {
         if (context.appServices != nullptr) {
             name = context.appServices->localizedApplicationNameForDisplayIdentifier(item);
         }
-        std::fprintf(context.out, "%-17.17s %s\n", textOrNull(name), item.c_str());
+        std::fprintf(context.out, "%-17.17s %s\n", column(name).c_str(), printableText(item).c_str());
     }
     return true;
 }

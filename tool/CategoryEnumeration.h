@@ -1,7 +1,8 @@
 #pragma once
 
 // Finding categories (bundles in /Applications, preferences files in the
-// preferences folder) and the two read-only commands --list and --show.
+// preferences folder) and the two read-only commands --list and --show. What
+// they print is escaped (TerminalText.h); the columns count printed bytes.
 
 #include <cstdio>
 #include <map>

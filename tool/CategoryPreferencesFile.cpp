@@ -12,7 +12,7 @@ std::optional<privileged::FileDescriptor> openPreferencesFolder() {
 
 std::optional<privileged::FileContents> readPreferencesFile(const privileged::FileDescriptor& folder,
                                                             std::string_view identifier) {
-    return privileged::readFileAt(folder, preferencesFileName(identifier), plist::kMaxInputBytes);
+    return privileged::readOwnedFileAt(folder, preferencesFileName(identifier), plist::kMaxInputBytes);
 }
 
 }  // namespace

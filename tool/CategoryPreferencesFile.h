@@ -3,8 +3,10 @@
 // A category's preferences file as the tool, running as root, touches it.
 // The file lives in the mobile user's own preferences folder, where the user
 // can plant links and swap files, so every access here goes through the
-// descriptor-based helpers: nothing is read or written through a link, new
-// files are created exclusively and owner changes are made on the open file.
+// descriptor-based helpers: nothing is read or written through a link, a
+// file is read only when it is the folder owner's or root's and has no other
+// name (no hard link to someone else's file), new files are created
+// exclusively and owner changes are made on the open file.
 // (The application uses the ordinary preferences interface on the same files.)
 
 #include <optional>

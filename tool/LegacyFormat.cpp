@@ -168,8 +168,8 @@ std::optional<std::string> legacyDisplayIdentifier(std::string_view appPath) {
     if (appPath == kPhotosPath) {
         return "com.apple.mobileslideshow-Photos";
     }
-    auto info = plist::readFile(joinPath(appPath, "Info.plist"));
-    return info ? info->stringForKey("CFBundleIdentifier") : std::nullopt;
+    auto info = plist::readDictionaryKeys(joinPath(appPath, "Info.plist"), {"CFBundleIdentifier"});
+    return info ? plist::Value(std::move(*info)).stringForKey("CFBundleIdentifier") : std::nullopt;
 }
 
 plist::Array legacyItemsFromText(std::string_view text, const LegacyResolve& resolve, const LegacyIdentify& identify) {
@@ -188,6 +188,12 @@ std::optional<plist::Array> readLegacyItemList(std::string_view bundlePath) {
     auto text = privileged::readFileHead(joinPath(bundlePath, "list.txt"), kMaxLegacyListBytes);
     if (!text) {
         return std::nullopt;
+    }
+    // The apps named in the list are looked for in the user's containers:
+    // with the user's rights, so that no link there leads root's reads.
+    privileged::InvokerRights asInvoker;
+    if (!asInvoker.active()) {
+        return plist::Array{};
     }
     LegacyItemResolver resolver;
     return legacyItemsFromText(

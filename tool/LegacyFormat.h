@@ -70,7 +70,8 @@ using LegacyIdentify = std::function<std::optional<std::string>(std::string_view
 plist::Array legacyItemsFromText(std::string_view text, const LegacyResolve& resolve, const LegacyIdentify& identify);
 
 // readLegacyItemList: the items of bundlePath/list.txt; none when it cannot
-// be opened.
+// be opened. The apps are resolved and their Info.plists read with the
+// rights of the user who ran the tool, never through a final link.
 std::optional<plist::Array> readLegacyItemList(std::string_view bundlePath);
 
 }  // namespace nestora::tool

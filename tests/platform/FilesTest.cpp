@@ -165,5 +165,18 @@ TEST(PlatformFiles, ReadFileRefusesAFifoWithoutWaitingForAWriter) {
     EXPECT_FALSE(files::readFile("/link"));
 }
 
+TEST(PlatformFiles, TheLinkReaderRefusesALinkAtThePathOnly) {
+    TestDevice device;
+    device.writeFile("/real/Info.plist", "bytes");
+    ASSERT_EQ(::mkfifo(device.host("/fifo").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink(device.host("/real/Info.plist").c_str(), device.host("/link").c_str()), 0);
+    ASSERT_EQ(::symlink(device.host("/real").c_str(), device.host("/folderlink").c_str()), 0);
+    EXPECT_FALSE(files::readFileNotThroughLink("/fifo"));
+    EXPECT_EQ(files::readFile("/link"), "bytes");
+    EXPECT_FALSE(files::readFileNotThroughLink("/link"));
+    // Links in the folders above are followed.
+    EXPECT_EQ(files::readFileNotThroughLink("/folderlink/Info.plist"), "bytes");
+}
+
 }  // namespace
 }  // namespace nestora

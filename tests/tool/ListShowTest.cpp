@@ -2,6 +2,7 @@
 // preferences names count, and the items of a category.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -134,6 +135,31 @@ TEST(ToolShow, ListsItemsWithTheirAppNamesInStoredOrder) {
               "Safari            com.apple.mobilesafari\n");
 }
 
+TEST(ToolShow, AFifoForAnInfoPlistHangsNothing) {
+    ToolDevice device;
+    device.makeApp("/Applications/MobileSafari.app", "com.apple.mobilesafari", "Safari", "MobileSafari");
+    device.makeFolder("/var/mobile/Applications/STUCK/Stuck.app");
+    ASSERT_EQ(mkfifo(device.host("/var/mobile/Applications/STUCK/Stuck.app/Info.plist").c_str(), 0644), 0);
+    device.makeCategory("Category000", "Web");
+    device.writePrefs("Category000", "{'items': ['com.apple.mobilesafari']}");
+    device.makeCategory("Category001", "Legacy", false);
+    device.writeFile("/Applications/Category001.app/list.txt", "Stuck.app\nMobileSafari.app\n");
+    // Bounded, so that a hang fails the test instead of stopping it.
+    auto bounded = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv{"/usr/bin/timeout", "20", NESTORA_TOOL_PATH};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        return runProgram(argv);
+    };
+    RunResult run = bounded({"-s", "Category000"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out, "Safari            com.apple.mobilesafari\n");
+    run = bounded({"-u", "Category001", "-d", "Category000"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out, "Updating category Category001\n");
+    EXPECT_EQ(device.plistJson(ToolDevice::prefsFile("Category001")), "{\"items\": [\"com.apple.mobilesafari\"]}");
+    EXPECT_FALSE(device.exists("/Applications/Category000.app"));
+}
+
 TEST(ToolShow, EmptyMissingOrDamagedItems) {
     ToolDevice device;
     device.makeCategory("Category000", "Games");
@@ -151,6 +177,49 @@ TEST(ToolShow, EmptyMissingOrDamagedItems) {
     EXPECT_EQ(device.tool({"-s", "Category001"}).out, "ERROR: Category does not exist or is damaged.\n");
     device.writePrefs("Category002", "{'items': ['com.gone.app']}");
     EXPECT_EQ(device.tool({"-s", "Category002"}).out, "(null)            com.gone.app\n");
+}
+
+// Nothing printed may drive a terminal: every byte below 0x20 but the line
+// ends, DEL, and the C1 controls must be gone.
+void expectNoControls(const std::string& out) {
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(out[i]);
+        EXPECT_FALSE((byte < 0x20 && byte != '\n') || byte == 0x7f ||
+                     (byte == 0xc2 && i + 1 < out.size() && static_cast<unsigned char>(out[i + 1]) < 0xa0))
+            << "byte " << i << " of:\n" << out;
+    }
+}
+
+TEST(ToolListShow, ControlCharactersArePrintedEscaped) {
+    ToolDevice device;
+    device.makeApp("/Applications/Evil.app", "com.example.evil");
+    ASSERT_TRUE(plistlibWrite(device.host("/Applications/Evil.app/Info.plist"),
+                              "{'CFBundleIdentifier': 'com.example.evil', 'CFBundleDisplayName': 'Ev\\x1b]0;pwned\\x07il'}",
+                              "binary"));
+    device.makeCategory("Category000", "Games");
+    ASSERT_TRUE(plistlibWrite(device.host("/Applications/Category000.app/Info.plist"),
+                              "{'CFBundleIdentifier': 'com.quarvek.nestora.Category000', "
+                              "'CFBundleDisplayName': '\\x1b[2JGames'}",
+                              "binary"));
+    device.writePrefs("Category000", "{'items': ['com.example.evil', 'com.\\x1b[31mred\\u009b', 'plain']}");
+    // A preferences file name anyone with the folder can choose.
+    device.writeFile(std::string(kPrefsFolder) + "/com.quarvek.nestora.\x1b[5m\xff.plist", "");
+
+    RunResult show = device.tool({"-s", "Category000"});
+    expectNoControls(show.out);
+    EXPECT_EQ(show.out,
+              "Ev\\x1b]0;pwned\\x0 com.example.evil\n"
+              "(null)            com.\\x1b[31mred\\xc2\\x9b\n"
+              "(null)            plain\n");
+
+    RunResult list = device.tool({"-l"});
+    expectNoControls(list.out);
+    std::vector<std::string> lines = linesOf(list.out);
+    std::sort(lines.begin(), lines.end());
+    ASSERT_EQ(lines.size(), 2u) << list.out;
+    // Widths count the bytes as printed.
+    EXPECT_EQ(lines[0], "(null)            (null)                              com.quarvek.nestora.\\x1b[5m\\xff");
+    EXPECT_EQ(lines[1], "\\x1b[2JGames      /Applications/Category000.app       com.quarvek.nestora.Category000");
 }
 
 TEST(ToolShow, FiveHundredItemsAreAllNamed) {

@@ -92,6 +92,9 @@ TEST(ToolIcon, RefusesWhatIsNotAReadablePngAndKeepsTheIcon) {
     const std::string fifo = "/Icons/fifo.png";
     ASSERT_EQ(mkfifo(device.host(fifo).c_str(), 0644), 0);
     EXPECT_EQ(device.tool({"-i", fifo, "Category000"}).out, "ERROR: Unable to read icon file: " + fifo + "\n");
+    // A name chosen to drive the terminal is echoed harmless.
+    EXPECT_EQ(device.tool({"-i", "/Icons/\x1b]2;x\x07.png", "Category000"}).out,
+              "ERROR: Unable to read icon file: /Icons/\\x1b]2;x\\x07.png\n");
     EXPECT_EQ(device.readFile(kIcon), pngBytes("current"));
 }
 

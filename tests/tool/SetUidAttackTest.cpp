@@ -76,5 +76,51 @@ TEST_F(ToolSetUidAttack, ServesOnlyRootAndTheOwnerOfThePreferencesFolder) {
     EXPECT_NE(runAsUser({"-l"}).out.find("Games"), std::string::npos);
 }
 
+TEST_F(ToolSetUidAttack, AppInfoPlistsAreReadWithTheCallersRightsNotThroughLinks) {
+    writeRootOnly("/secret/Info.plist", "{'CFBundleIdentifier': 'com.example.secret', 'CFBundleDisplayName': 'Root Secret'}");
+    device.makeFolder("/var/mobile/Applications/SPY/Spy.app");
+    for (const char* folder : {"/var/mobile/Applications", "/var/mobile/Applications/SPY",
+                               "/var/mobile/Applications/SPY/Spy.app"}) {
+        giveToUser(folder);
+    }
+    fs::create_symlink("/secret/Info.plist", device.host("/var/mobile/Applications/SPY/Spy.app/Info.plist"));
+    // A root-only folder the user names through a link of their own.
+    writeRootOnly("/secret/Hidden.app/Info.plist",
+                  "{'CFBundleIdentifier': 'com.example.hidden', 'CFBundleDisplayName': 'Hidden Name'}");
+    ASSERT_EQ(chmod(device.host("/secret").c_str(), 0700), 0);
+    fs::create_directory_symlink("/secret", device.host("/var/mobile/Applications/LINKED"));
+    device.writePrefs("Category000", "{'items': ['com.example.secret', 'com.example.hidden']}");
+    giveToUser(ToolDevice::prefsFile("Category000"));
+
+    RunResult run = runAsUser({"-s", "Category000"});
+    EXPECT_EQ(run.out, "(null)            com.example.secret\n(null)            com.example.hidden\n");
+}
+
+TEST_F(ToolSetUidAttack, HardLinkedOrForeignPreferencesFilesAreNotRead) {
+    writeRootOnly("/secret/items.plist", "{'items': ['root-secret-item']}");
+    // Where the system lets a user link to root's files, the link lands in
+    // the user's folder; here root makes it for them.
+    ASSERT_EQ(link(device.host("/secret/items.plist").c_str(), device.host(ToolDevice::prefsFile("Category001")).c_str()),
+              0);
+    EXPECT_EQ(runAsUser({"-s", "Category001"}).out, "Category is empty.\n");
+
+    // A file of a third user, not the folder's owner.
+    device.writePrefs("Category002", "{'items': ['someone-elses-item']}");
+    ASSERT_EQ(chown(device.host(ToolDevice::prefsFile("Category002")).c_str(), 4242, 4242), 0);
+    EXPECT_EQ(runAsUser({"-s", "Category002"}).out, "Category is empty.\n");
+
+    // Delete leaves root's file as it was and takes away only the name.
+    EXPECT_EQ(runAsUser({"-d", "Category001"}).out,
+              "ERROR: Unable to save preferences for com.quarvek.nestora.Category001\n");
+    EXPECT_FALSE(device.exists(ToolDevice::prefsFile("Category001")));
+    EXPECT_NE(device.plistJson("/secret/items.plist")->find("root-secret-item"), std::string::npos);
+
+    // The owner's and root's own files are read.
+    device.writePrefs("Category003", "{'items': ['com.apple.mobilesafari']}");
+    EXPECT_EQ(runAsUser({"-s", "Category003"}).out, "Safari            com.apple.mobilesafari\n");
+    giveToUser(ToolDevice::prefsFile("Category003"));
+    EXPECT_EQ(runAsUser({"-s", "Category003"}).out, "Safari            com.apple.mobilesafari\n");
+}
+
 }  // namespace
 }  // namespace nestora::test
