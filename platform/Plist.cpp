@@ -2,15 +2,14 @@
 
 #include <plist/plist.h>
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <memory>
+#include <cstdint>
 
 #include "platform/Files.h"
 #include "platform/PlainPlist.h"
 #include "platform/PlistGuard.h"
+#include "platform/PlistNodes.h"
 
 namespace nestora::plist {
 
@@ -103,11 +102,6 @@ bool isPlainText(std::string_view text) {
 
 namespace {
 
-struct NodeFree {
-    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using Node = std::unique_ptr<void, NodeFree>;
-
 bool allTextIsPlain(const Value& value) {
     switch (value.type()) {
     case Type::String:
@@ -125,135 +119,6 @@ bool allTextIsPlain(const Value& value) {
     default:
         return true;
     }
-}
-
-// Depth is bounded by the guard (or by the value we built), so recursion is safe.
-std::optional<Value> fromNode(plist_t node) {
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        uint8_t b = 0;
-        plist_get_bool_val(node, &b);
-        return Value(b != 0);
-    }
-    case PLIST_UINT:
-    case PLIST_UID: {
-        uint64_t u = 0;
-        if (plist_get_node_type(node) == PLIST_UINT) plist_get_uint_val(node, &u);
-        else plist_get_uid_val(node, &u);
-        // libplist keeps every integer as 64 unsigned bits; signed values
-        // come back through the two's-complement cast.
-        return Value(static_cast<std::int64_t>(u));
-    }
-    case PLIST_REAL: {
-        double d = 0;
-        plist_get_real_val(node, &d);
-        return Value(d);
-    }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-        uint64_t length = 0;
-        const char* p = plist_get_string_ptr(node, &length);
-        std::string text(p ? p : "", p ? length : 0);
-        if (!isPlainText(text)) return std::nullopt;
-        return Value(std::move(text));
-    }
-    case PLIST_DATA: {
-        uint64_t length = 0;
-        const char* p = plist_get_data_ptr(node, &length);
-        Data data;
-        if (p) data.assign(reinterpret_cast<const std::uint8_t*>(p), reinterpret_cast<const std::uint8_t*>(p) + length);
-        return Value(std::move(data));
-    }
-    case PLIST_DATE: {
-        int32_t sec = 0;
-        int32_t usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        return Value(Date{static_cast<double>(sec) + static_cast<double>(usec) / 1e6});
-    }
-    case PLIST_ARRAY: {
-        Array array;
-        const uint32_t count = plist_array_get_size(node);
-        array.reserve(count);
-        for (uint32_t i = 0; i < count; ++i) {
-            plist_t item = plist_array_get_item(node, i);
-            if (item == nullptr) return std::nullopt;
-            auto value = fromNode(item);
-            if (!value) return std::nullopt;
-            array.push_back(std::move(*value));
-        }
-        return Value(std::move(array));
-    }
-    case PLIST_DICT: {
-        Dictionary dict;
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        bool ok = true;
-        for (;;) {
-            char* key = nullptr;
-            plist_t item = nullptr;
-            plist_dict_next_item(node, iter, &key, &item);
-            if (item == nullptr) {
-                std::free(key);
-                break;
-            }
-            auto value = fromNode(item);
-            if (!value || key == nullptr || !isPlainText(key)) {
-                std::free(key);
-                ok = false;
-                break;
-            }
-            dict.insert_or_assign(std::string(key), std::move(*value));
-            std::free(key);
-        }
-        std::free(iter);
-        if (!ok) return std::nullopt;
-        return Value(std::move(dict));
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
-Node toNode(const Value& value) {
-    switch (value.type()) {
-    case Type::Boolean:
-        return Node(plist_new_bool(*value.boolean() ? 1 : 0));
-    case Type::Integer:
-        return Node(plist_new_uint(static_cast<uint64_t>(*value.integer())));
-    case Type::Real:
-        return Node(plist_new_real(*value.real()));
-    case Type::String:
-        return Node(plist_new_string(value.string()->c_str()));
-    case Type::Data: {
-        const Data& data = *value.data();
-        return Node(plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
-    }
-    case Type::Date: {
-        // libplist holds whole seconds in 32 bits (about 1933 to 2069): a
-        // date read from elsewhere that lies outside is written as the
-        // nearest one it can hold, never converted out of range.
-        double seconds = value.date()->secondsSinceReferenceDate;
-        if (!std::isfinite(seconds)) seconds = 0;
-        seconds = std::clamp(seconds, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX));
-        const double whole = std::floor(seconds);
-        return Node(plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(std::lround((seconds - whole) * 1e6))));
-    }
-    case Type::Array: {
-        Node node(plist_new_array());
-        for (const Value& item : *value.array()) {
-            plist_array_append_item(node.get(), toNode(item).release());
-        }
-        return node;
-    }
-    case Type::Dictionary: {
-        Node node(plist_new_dict());
-        for (const auto& [key, item] : *value.dictionary()) {
-            plist_dict_set_item(node.get(), key.c_str(), toNode(item).release());
-        }
-        return node;
-    }
-    }
-    return Node(plist_new_dict());
 }
 
 }  // namespace
@@ -284,7 +149,7 @@ std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes) {
     if (bytes.empty()) return Value(Dictionary{});
     Node node = parseNode(bytes, maxBytes);
     if (!node) return std::nullopt;
-    return fromNode(node.get());
+    return valueFromNode(node.get(), kMaxDepth);
 }
 
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys) {
@@ -312,7 +177,7 @@ std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::i
     for (std::string_view key : keys) {
         plist_t item = plist_dict_get_item(node.get(), std::string(key).c_str());
         if (item == nullptr) continue;
-        auto value = fromNode(item);
+        auto value = valueFromNode(item, kMaxDepth);
         if (!value) return std::nullopt;
         result.insert_or_assign(std::string(key), std::move(*value));
     }
@@ -333,7 +198,7 @@ std::optional<Dictionary> readDictionary(std::string_view devicePath) {
 
 std::string toXml(const Value& value) {
     if (!allTextIsPlain(value)) return {};
-    Node node = toNode(value);
+    Node node = nodeFromValue(value);
     char* out = nullptr;
     uint32_t length = 0;
     plist_to_xml(node.get(), &out, &length);
@@ -344,7 +209,7 @@ std::string toXml(const Value& value) {
 
 std::string toBinary(const Value& value) {
     if (!allTextIsPlain(value)) return {};
-    Node node = toNode(value);
+    Node node = nodeFromValue(value);
     char* out = nullptr;
     uint32_t length = 0;
     plist_to_bin(node.get(), &out, &length);

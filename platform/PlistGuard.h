@@ -9,8 +9,10 @@ namespace nestora::plist {
 // Checks, without recursion, that property-list bytes are safe to hand to
 // libplist: for binary input the trailer, offset table and every object
 // reference are in bounds, references form no cycle and no chain of
-// containers is deeper than `maxDepth`; for XML no element is nested deeper
-// than `maxDepth` containers (plus the plist wrapper and a leaf).
+// containers is deeper than `maxDepth`; for XML, read by libplist's own
+// rules of markup (PlistXmlGuard.cpp), no container is nested deeper than
+// `maxDepth`, and what libplist could read otherwise than the guard
+// (internal DOCTYPE subsets, NUL bytes) is refused.
 // libplist copies an object once for every reference to it, so binary input
 // whose references, expanded into a tree, would make more than
 // kMaxExpandedObjects objects is refused too (a few hundred bytes could ask

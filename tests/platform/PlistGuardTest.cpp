@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <plist/plist.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Plist.h"
 #include "platform/PlistGuard.h"
+#include "platform/PlistNodes.h"
+#include "tests/support/LibplistDepth.h"
 
 namespace nestora {
 namespace {
@@ -85,6 +89,87 @@ TEST(PlatformPlistGuard, RefusesDeepXmlThatCrashesWhenFreed) {
     xml += "-->";
     for (int i = 0; i < 400; ++i) xml += "<array>";
     EXPECT_FALSE(plist::xmlWithinLimits(xml, plist::kMaxDepth));
+}
+
+// Wherever the guard lets text through at a limit, libplist builds nothing
+// deeper than that limit.
+void expectGuardHolds(const std::string& xml) {
+    const std::optional<std::size_t> depth = test::libplistXmlDepth(xml);
+    for (std::size_t limit = 0; limit <= 4; ++limit) {
+        if (plist::xmlWithinLimits(xml, limit) && depth) {
+            EXPECT_LE(*depth, limit) << xml;
+        }
+    }
+}
+
+std::string repeated(std::string_view piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+TEST(PlatformPlistGuard, ReadsMarkupTheWayLibplistDoes) {
+    // Quoted text in a processing instruction hides a close from a reader
+    // that ends it at the first "?>".
+    const std::string pi = "<plist>" + repeated("<array><?x \"?></array>\"?>", 4) + repeated("</array>", 4) + "</plist>";
+    EXPECT_EQ(test::libplistXmlDepth(pi), 4u);
+    EXPECT_FALSE(plist::xmlWithinLimits(pi, 3));
+    EXPECT_TRUE(plist::xmlWithinLimits(pi, 4));
+    const std::string deep =
+        "<plist>" + repeated("<array><?x \"?></array>\"?>", 31000) + repeated("</array>", 31000) + "</plist>";
+    EXPECT_FALSE(plist::xmlWithinLimits(deep, plist::kMaxDepth));
+    EXPECT_FALSE(plist::parse(deep));
+
+    for (const std::string& xml : {
+             pi,
+             // Quoted attribute values, with markup and an empty-tag slash in them.
+             std::string("<plist><array a=\"<array/>\"><array x=\"</array>\"><array/></array></array></plist>"),
+             std::string("<plist><array a='<array/>'><array/></array></plist>"),
+             // A DOCTYPE whose quoted parts hold ">" and "[".
+             std::string("<!DOCTYPE plist PUBLIC \"a>[b\" \"c\"><plist><array><array/></array></plist>"),
+             // Comments and CDATA in text hide closes; a comment ignores quotes.
+             std::string("<plist><array><string><!--</string>--></string><array></array></array></plist>"),
+             std::string("<plist><array><string><![CDATA[</string></array>]]></string><array/></array></plist>"),
+             std::string("<plist><array><!-- \" --><array></array><!-- \" --></array></plist>"),
+             // Closing tags with attributes or a slash, and mismatched ones.
+             std::string("<plist><array><array></array x=\">\"><array></array/></array></plist>"),
+             std::string("<plist><array><dict></array><array><array/></array></dict></plist>"),
+             // An empty root container that later elements still go into.
+             std::string("<plist><array/><array><array><array/></array></array></plist>"),
+             // Elements nested inside a plist element inside an array.
+             std::string("<array><plist><array><array/></array></plist></array>"),
+         }) {
+        SCOPED_TRACE(xml);
+        expectGuardHolds(xml);
+    }
+}
+
+TEST(PlatformPlistGuard, RefusesWhatLibplistMightReadOtherwise) {
+    // An internal DOCTYPE subset, whatever it holds.
+    EXPECT_FALSE(plist::xmlWithinLimits("<!DOCTYPE plist [ <!ENTITY e \"]>\"> ]><plist><true/></plist>", 8));
+    EXPECT_FALSE(plist::xmlWithinLimits(std::string("<plist><array") + '\0' + " x></array></plist>", 8));
+    EXPECT_FALSE(plist::xmlWithinLimits("<plist><?x \"unterminated ?></plist>", 8));
+    // The prologue every writer emits is read as before.
+    EXPECT_TRUE(plist::parse(plist::toXml(plist::Value(plist::Array{plist::Value(plist::Array{})}))));
+}
+
+TEST(PlatformPlistNodes, DeepTreesAreConvertedAndFreedWithoutRecursion) {
+    // Deeper than any guard lets through: as if one had missed it.
+    plist::Node root(plist_new_array());
+    plist_t innermost = root.get();
+    for (int i = 0; i < 300000; ++i) {
+        plist_t next = plist_new_array();
+        plist_array_append_item(innermost, next);
+        innermost = next;
+    }
+    plist_array_append_item(innermost, plist_new_string("deep"));
+    EXPECT_FALSE(plist::valueFromNode(root.get(), plist::kMaxDepth));
+    // A tree within the limit converts; the cap counts containers.
+    plist::Node shallow(plist_new_array());
+    plist_array_append_item(shallow.get(), plist_new_array());
+    EXPECT_EQ(plist::valueFromNode(shallow.get(), 2), plist::Value(plist::Array{plist::Value(plist::Array{})}));
+    EXPECT_FALSE(plist::valueFromNode(shallow.get(), 1));
+    // Freed when `root` goes: plist_free would recurse 300,000 frames deep.
 }
 
 TEST(PlatformPlistGuard, RefusesCyclesAndReferencesOutOfBounds) {

@@ -17,6 +17,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// An "items" array whose arrays nest `levels` deep for libplist, while a
+// reader that ends a processing instruction at the first "?>" sees every
+// level closed at once.
+std::string itemsNestedPastTheGuard(int levels, const std::string& key = "items") {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>" + key +
+                      "</key><array>";
+    for (int i = 0; i < levels; ++i) xml += "<array><?x \"?></array>\"?>";
+    for (int i = 0; i < levels; ++i) xml += "</array>";
+    return xml + "</array></dict></plist>\n";
+}
+
 class ToolSetUidAttack : public ToolPrivilegedRun {
 protected:
     // A file only root may read.
@@ -74,6 +85,32 @@ TEST_F(ToolSetUidAttack, ServesOnlyRootAndTheOwnerOfThePreferencesFolder) {
     EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
     EXPECT_TRUE(device.exists(ToolDevice::prefsFile("Category000")));
     EXPECT_NE(runAsUser({"-l"}).out.find("Games"), std::string::npos);
+}
+
+TEST_F(ToolSetUidAttack, ADeepListPastTheXmlGuardCrashesNothing) {
+    device.writePrefs("Category001", "{'items': ['com.apple.mobilesafari']}");
+    giveToUser(ToolDevice::prefsFile("Category001"));
+    // In an app's Info.plist, which every name lookup reads.
+    device.makeFolder("/var/mobile/Applications/EVIL");
+    giveToUser("/var/mobile/Applications");
+    giveToUser("/var/mobile/Applications/EVIL");
+    device.writeFile("/var/mobile/Applications/EVIL/Evil.app/Info.plist", itemsNestedPastTheGuard(31000, "Junk"));
+    // And under "items" of a category.
+    device.writeFile(ToolDevice::prefsFile("Category000"), itemsNestedPastTheGuard(31000));
+    giveToUser(ToolDevice::prefsFile("Category000"));
+    ASSERT_LT(device.readFile(ToolDevice::prefsFile("Category000")).size(), 1024u * 1024u);
+
+    const PrivilegedRunOptions smallStack{.stackKiB = 1024};
+    RunResult run = runAsUser({"-s", "Category001"}, smallStack);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "Safari            com.apple.mobilesafari\n");
+    run = runAsUser({"-s", "Category000"}, smallStack);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "Category is empty.\n");
+    run = runAsUser({"-d", "Category000"}, smallStack);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(device.exists("/Applications/Category000.app"));
 }
 
 TEST_F(ToolSetUidAttack, AppInfoPlistsAreReadWithTheCallersRightsNotThroughLinks) {
