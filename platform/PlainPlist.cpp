@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "platform/Plist.h"
+#include "platform/PlistText.h"
 
 namespace nestora::plist {
 
@@ -116,6 +117,9 @@ std::optional<std::string> PlainDictionary::stringForKey(std::string_view key) c
 }
 
 std::optional<PlainDictionary> readPlainDictionary(std::string_view bytes) {
+    // A UTF-8 byte-order mark goes as for the full parse; UTF-16 text is the
+    // full parser's to convert.
+    if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
     Cursor cursor(bytes);
     // Only the prologue every property-list writer emits; any other is the
     // full parser's to judge.

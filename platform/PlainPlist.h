@@ -5,8 +5,9 @@
 // of a device read thousands of these, and libplist spends more on them than
 // reading the files costs. Anything outside that plain form (other value
 // types, entities, comments, CDATA, carriage returns, duplicate keys, text
-// that is not UTF-8) is refused, and the caller parses the file in full, so
-// the quick read answers only where it must agree with the full parse.
+// that is not UTF-8, UTF-16) is refused, and the caller parses the file in
+// full, so the quick read answers only where it must agree with the full
+// parse. A leading UTF-8 byte-order mark is skipped, as the full parse does.
 
 #include <optional>
 #include <string>

@@ -10,6 +10,7 @@
 #include "platform/PlainPlist.h"
 #include "platform/PlistGuard.h"
 #include "platform/PlistNodes.h"
+#include "platform/PlistText.h"
 
 namespace nestora::plist {
 
@@ -126,8 +127,11 @@ bool allTextIsPlain(const Value& value) {
 namespace {
 
 // libplist's tree for guarded input; null for anything refused or malformed.
-Node parseNode(std::string_view bytes, std::size_t maxBytes = kMaxInputBytes) {
-    if (bytes.size() > maxBytes || bytes.size() > UINT32_MAX) return nullptr;
+Node parseNode(std::string_view input, std::size_t maxBytes = kMaxInputBytes) {
+    std::string converted;
+    const auto text = plistBytesAsUtf8(input, converted);
+    if (!text || input.size() > maxBytes || text->size() > maxBytes || text->size() > UINT32_MAX) return nullptr;
+    const std::string_view bytes = *text;
     const bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size())) != 0;
     if (binary ? !binaryWithinLimits(bytes, kMaxDepth) : !xmlWithinLimits(bytes, kMaxDepth)) {
         return nullptr;

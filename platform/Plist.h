@@ -90,6 +90,7 @@ inline constexpr std::size_t kMaxDepth = 512;
 bool isPlainText(std::string_view text);
 
 // Parses XML or binary (detected). Zero bytes parse as an empty dictionary.
+// XML may start with a UTF-8 byte-order mark or be UTF-16 (PlistText.h).
 // None for malformed, oversized or too deeply nested input, and for text
 // that is not UTF-8 or holds a NUL character.
 std::optional<Value> parse(std::string_view bytes);

@@ -53,6 +53,8 @@ std::vector<std::string> samples() {
         "</dict>\n</plist>\n");
     out.push_back("<plist><dict><key>A</key><string>one\nline two</string></dict></plist>");
     out.push_back("<plist version=\"1.0\"><dict></dict></plist>");
+    // A UTF-8 byte-order mark, as some real Info.plists carry.
+    out.push_back("\xef\xbb\xbf" + out.front());
     return out;
 }
 

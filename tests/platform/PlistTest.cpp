@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <string>
 
 #include "platform/Files.h"
 #include "platform/Plist.h"
@@ -150,6 +151,55 @@ TEST(PlatformPlistText, OnlyUtf8WithoutNulIsReadOrWritten) {
     test::TestDevice device;
     EXPECT_FALSE(plist::writeXmlAtomically("/bad.plist", plist::Value("\xc3\x28")));
     EXPECT_FALSE(device.exists("/bad.plist"));
+}
+
+// An Info.plist as some real apps ship it: CRLF line ends, text beyond ASCII
+// and beyond the basic plane, in the encoding its declaration names.
+std::string infoPlistText(const std::string& declaredEncoding) {
+    return "<?xml version=\"1.0\" encoding=\"" + declaredEncoding +
+           "\"?>\r\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\r\n<plist version=\"1.0\">\r\n<dict>\r\n"
+           "\t<key>CFBundleIdentifier</key>\r\n\t<string>com.example.marked</string>\r\n"
+           "\t<key>CFBundleDisplayName</key>\r\n\t<string>Caf\xc3\xa9 \xf0\x9f\x8e\xae</string>\r\n"
+           "</dict>\r\n</plist>\r\n";
+}
+
+TEST(PlatformPlist, ReadsByteOrderMarkedAndUtf16XmlAsPlistlibDoes) {
+    TestDevice device;
+    const std::string name = "Caf\xc3\xa9 \xf0\x9f\x8e\xae";
+    struct Variant {
+        const char* encoding;
+        const char* declared;
+        bool plistlibReadsIt;
+    };
+    for (const Variant& variant : {Variant{"utf-8-bom", "UTF-8", true}, Variant{"utf-16-le-bom", "UTF-16", true},
+                                   Variant{"utf-16-be-bom", "UTF-16", true},
+                                   // Declared but unmarked: plistlib wants the mark, XML itself does not.
+                                   Variant{"utf-16-le", "UTF-16", false}}) {
+        SCOPED_TRACE(variant.encoding);
+        const std::string path = std::string("/") + variant.encoding + ".plist";
+        ASSERT_TRUE(test::writeEncodedText(device.host(path), infoPlistText(variant.declared), variant.encoding));
+        if (variant.plistlibReadsIt) {
+            EXPECT_EQ(test::plistlibJson(device.host(path)),
+                      "{\"CFBundleDisplayName\": \"" + name + "\", \"CFBundleIdentifier\": \"com.example.marked\"}");
+        }
+        auto value = plist::readFile(path);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->stringForKey("CFBundleDisplayName"), name);
+        auto keys = plist::readDictionaryKeys(path, {"CFBundleIdentifier"});
+        ASSERT_TRUE(keys);
+        EXPECT_EQ(Value(*keys).stringForKey("CFBundleIdentifier"), "com.example.marked");
+    }
+}
+
+TEST(PlatformPlist, RefusesUtf16ThatIsNotText) {
+    using namespace std::string_literals;
+    const std::string mark = "\xff\xfe";
+    const std::string declaration = "<\0?\0x\0m\0l\0 \0?\0>\0<\0t\0r\0u\0e\0/\0>\0"s;
+    EXPECT_EQ(plist::parse(mark + declaration), Value(true));
+    // An odd byte, and a lone high surrogate (U+D800).
+    EXPECT_FALSE(plist::parse(mark + declaration + "x"));
+    EXPECT_FALSE(plist::parse(mark + "<\0s\0t\0r\0i\0n\0g\0>\0\0\xd8<\0/\0s\0t\0r\0i\0n\0g\0>\0"s));
 }
 
 }  // namespace

@@ -31,12 +31,26 @@ with open(sys.argv[1], "wb") as f:
     plistlib.dump(value, f, fmt=fmt, sort_keys=False)
 )PY";
 
+constexpr const char* kEncodeScript = R"PY(
+import codecs, sys
+text = sys.argv[2].encode("utf-8", "surrogateescape").decode("utf-8")
+marks = {"utf-8-bom": (codecs.BOM_UTF8, "utf-8"), "utf-16-le-bom": (codecs.BOM_UTF16_LE, "utf-16-le"),
+         "utf-16-be-bom": (codecs.BOM_UTF16_BE, "utf-16-be"), "utf-16-le": (b"", "utf-16-le")}
+mark, codec = marks[sys.argv[3]]
+with open(sys.argv[1], "wb") as f:
+    f.write(mark + text.encode(codec))
+)PY";
+
 }  // namespace
 
 std::optional<std::string> plistlibJson(const std::string& hostPath) {
     RunResult result = runProgram({NESTORA_TEST_PYTHON, "-c", kDumpScript, hostPath});
     if (result.exitStatus != 0) return std::nullopt;
     return result.out;
+}
+
+bool writeEncodedText(const std::string& hostPath, const std::string& text, const std::string& encoding) {
+    return runProgram({NESTORA_TEST_PYTHON, "-c", kEncodeScript, hostPath, text, encoding}).exitStatus == 0;
 }
 
 bool plistlibWrite(const std::string& hostPath, const std::string& pythonLiteral, const std::string& format) {

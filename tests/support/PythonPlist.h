@@ -21,4 +21,9 @@ std::optional<std::string> plistlibJson(const std::string& hostPath);
 // host path with plistlib in the given format ("xml" or "binary").
 bool plistlibWrite(const std::string& hostPath, const std::string& pythonLiteral, const std::string& format);
 
+// Writes UTF-8 `text` to the host path encoded by Python: "utf-8-bom",
+// "utf-16-le-bom", "utf-16-be-bom" (byte-order mark first) or "utf-16-le"
+// (none), as some real apps' Info.plists are stored.
+bool writeEncodedText(const std::string& hostPath, const std::string& text, const std::string& encoding);
+
 }  // namespace nestora::test

@@ -135,6 +135,16 @@ TEST(ToolShow, ListsItemsWithTheirAppNamesInStoredOrder) {
               "Safari            com.apple.mobilesafari\n");
 }
 
+TEST(ToolShow, NamesAppsWhoseInfoPlistStartsWithAByteOrderMark) {
+    ToolDevice device;
+    device.makeApp("/var/mobile/Applications/C1/Marked.app", "com.example.marked", "Marked \xc3\xa9");
+    const std::string info = "/var/mobile/Applications/C1/Marked.app/Info.plist";
+    ASSERT_TRUE(writeEncodedText(device.host(info), device.readFile(info), "utf-8-bom"));
+    device.makeCategory("Category000", "Games");
+    device.writePrefs("Category000", "{'items': ['com.example.marked']}");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Marked \xc3\xa9         com.example.marked\n");
+}
+
 TEST(ToolShow, AFifoForAnInfoPlistHangsNothing) {
     ToolDevice device;
     device.makeApp("/Applications/MobileSafari.app", "com.apple.mobilesafari", "Safari", "MobileSafari");
