@@ -1,6 +1,5 @@
 #include "platform/TreeOwnership.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,29 +10,6 @@
 namespace nestora::privileged {
 
 namespace {
-
-// The names in an open folder, without "." and "..". The listing reads
-// through a copy of the descriptor, so `folder` stays usable for openat.
-std::optional<std::vector<std::string>> namesIn(const FileDescriptor& folder) {
-    const int copy = fcntl(folder.get(), F_DUPFD_CLOEXEC, 0);
-    if (copy < 0) {
-        return std::nullopt;
-    }
-    DIR* dir = fdopendir(copy);
-    if (dir == nullptr) {
-        close(copy);
-        return std::nullopt;
-    }
-    std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.emplace_back(name);
-        }
-    }
-    closedir(dir);
-    return names;
-}
 
 // The change goes to the open entry itself: a descriptor of a link names the
 // link, so nothing it points to is touched.
@@ -77,7 +53,7 @@ std::optional<HandOverCount> handTreeToOwner(std::string_view devicePath, FileOw
     // Iterative, so a deep tree costs descriptors (bounded by the depth
     // limit), never stack.
     std::vector<PendingFolder> pending;
-    if (auto names = namesIn(*top)) {
+    if (auto names = listFolderAt(*top)) {
         pending.push_back({std::move(*top), std::move(*names)});
     }
     while (!pending.empty()) {
@@ -93,7 +69,7 @@ std::optional<HandOverCount> handTreeToOwner(std::string_view devicePath, FileOw
                 ++count.skipped;  // its contents are not reached
                 continue;
             }
-            if (auto names = namesIn(folder)) {
+            if (auto names = listFolderAt(folder)) {
                 pending.push_back({std::move(folder), std::move(*names)});
             }
             continue;
