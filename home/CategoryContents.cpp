@@ -32,7 +32,7 @@ std::vector<HomeIcon> categoryItems(const platform::Preferences& preferences, co
 
 std::optional<std::string> themeIconPath(std::string_view themeName, const HomeIcon& app) {
     if (themeName == model::kNoThemeName || !isPlainComponent(themeName)) return std::nullopt;
-    for (std::string_view folder : kThemeFolders) {
+    for (std::string_view folder : model::kThemeFolders) {
         const std::string icons = std::string(folder) + "/" + std::string(themeName) + "/Icons/";
         for (const std::string& name : {app.displayIdentifier, app.name}) {
             if (!isPlainComponent(name)) continue;

@@ -22,10 +22,6 @@ namespace nestora::home {
 std::vector<HomeIcon> categoryItems(const platform::Preferences& preferences, const platform::AppServices& services,
                                     std::string_view categoryBundleIdentifier);
 
-// The two folders icon themes live in, searched in this order.
-inline constexpr std::string_view kThemeFolders[] = {"/Library/Themes",
-                                                     "/var/mobile/Library/Library/SummerBoard/Themes"};
-
 // The icon a theme has for an app: "<folder>/<theme>/Icons/<display
 // identifier>.png", else ".../Icons/<name>.png", in the first theme folder
 // that has one. None for "No Theme", for a theme name that is not a plain

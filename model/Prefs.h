@@ -11,6 +11,7 @@
 // written: a category whose settings were never changed keeps a preferences
 // file without these keys.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,6 +34,12 @@ inline constexpr std::string_view kIconThemeNameKey = "iconThemeName";
 
 // The theme name that means "no icon theme".
 inline constexpr std::string_view kNoThemeName = "No Theme";
+
+// The folders icon themes live in, searched in this order ("Library" twice
+// in the second, as the launcher has always looked there). A theme is a
+// folder in one of them holding an "Icons" entry.
+inline constexpr std::array<std::string_view, 2> kThemeFolders = {
+    "/Library/Themes", "/var/mobile/Library/Library/SummerBoard/Themes"};
 
 // Font colour codes: 0 white, 1 black, 2 red, 3 blue, 4 brown, 5 cyan,
 // 6 gray, 7 green, 8 orange, 9 purple, 10 yellow.

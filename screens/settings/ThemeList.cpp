@@ -9,7 +9,7 @@ namespace nestora::screens {
 
 std::vector<std::string> discoverThemes() {
     std::vector<std::string> themes{std::string(model::kNoThemeName)};
-    for (std::string_view folder : kThemeFolders) {
+    for (std::string_view folder : model::kThemeFolders) {
         auto entries = files::listFolder(folder);
         if (!entries) {
             continue;

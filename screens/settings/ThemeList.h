@@ -4,19 +4,13 @@
 // directories that hold an "Icons" entry. Plain logic over the file system;
 // the settings screen lists them once per opening.
 
-#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace nestora::screens {
 
-// Visited in this order ("Library" twice in the second, as the launcher has
-// always looked there).
-inline constexpr std::array<std::string_view, 2> kThemeFolders = {
-    "/Library/Themes", "/var/mobile/Library/Library/SummerBoard/Themes"};
-
-// "No Theme", then each entry of each theme folder, in the order the file
+// "No Theme", then each entry of each theme folder (model::kThemeFolders), in the order the file
 // system lists them, for which "<folder>/<entry>/Icons" exists as a file or
 // folder (links followed). Neither sorted nor freed of duplicates: a theme in
 // both folders is offered twice. A folder that cannot be listed adds nothing.
