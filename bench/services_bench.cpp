@@ -51,6 +51,22 @@ void BM_ServicesIndexBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_ServicesIndexBuild)->Unit(benchmark::kMillisecond);
 
+// A rebuild after one change in /Applications (a category created or
+// renamed): the folders are listed again, but only changed Info.plists read.
+void BM_ServicesIndexRebuildAfterOneChange(benchmark::State& state) {
+    nestora::bench::largeDeviceRoot();
+    nestora::platform::DeviceAppServices services;
+    benchmark::DoNotOptimize(services.bundleCount());
+    for (auto _ : state) {
+        state.PauseTiming();
+        (void)nestora::files::createEmptyFile("/Applications/.bench-change");
+        (void)nestora::files::removeRecursively("/Applications/.bench-change");
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(services.bundleCount());
+    }
+}
+BENCHMARK(BM_ServicesIndexRebuildAfterOneChange)->Unit(benchmark::kMillisecond);
+
 void BM_ServicesLookup(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
     nestora::platform::DeviceAppServices services;

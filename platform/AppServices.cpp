@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/DeviceRoot.h"
+#include "platform/FileStatus.h"
 #include "platform/Files.h"
 #include "platform/Plist.h"
 #include "platform/PrivilegedFiles.h"
@@ -38,44 +39,141 @@ struct DeviceAppServices::Index {
     std::unordered_map<std::string, Bundle> bundles;  // by bundle identifier; first found wins
 };
 
+// What one Info.plist gave when it was last read, kept with the file's
+// identity: a rebuild reads again only the Info.plists that changed.
+struct ReadInfoPlist {
+    FileIdentity identity;
+    std::optional<std::string> identifier;  // none: unreadable or without one
+    Bundle bundle;
+};
+
+// The index's entries read from one bundle's Info.plist.
+ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& parent, std::string folder) {
+    ReadInfoPlist read{identity, std::nullopt, {}};
+    auto keys = plist::readDictionaryKeys(folder + "/Info.plist", {"CFBundleIdentifier", "CFBundleExecutable",
+                                                                   "CFBundleDisplayName", "CFBundleName",
+                                                                   "UIRoleDisplayNames"});
+    if (!keys) return read;
+    const plist::Value info(std::move(*keys));
+    read.identifier = info.stringForKey("CFBundleIdentifier");
+    Bundle& bundle = read.bundle;
+    bundle.folder = std::move(folder);
+    bundle.parent = parent;
+    bundle.executable = info.stringForKey("CFBundleExecutable").value_or("");
+    bundle.name = info.stringForKey("CFBundleDisplayName");
+    if (!bundle.name) bundle.name = info.stringForKey("CFBundleName");
+    if (const plist::Value* roles = info.find("UIRoleDisplayNames"); roles && roles->dictionary()) {
+        for (const auto& [role, roleName] : *roles->dictionary()) {
+            if (roleName.string()) bundle.roleNames.emplace(role, *roleName.string());
+        }
+    }
+    return read;
+}
+
 struct DeviceAppServices::State {
     Index index;
     bool built = false;
     std::string root;  // the device root the index was built for
-    UniqueFd watch;    // inotify; becomes readable when a watched folder changes
+    UniqueFd watch;    // inotify; readable when a watched folder changes
 
-    void addBundle(const std::string& parent, const std::string& name) {
-        std::string folder = parent + "/" + name;
-        auto keys = plist::readDictionaryKeys(folder + "/Info.plist", {"CFBundleIdentifier", "CFBundleExecutable",
-                                                                       "CFBundleDisplayName", "CFBundleName",
-                                                                       "UIRoleDisplayNames"});
-        if (!keys) return;
-        const plist::Value info(std::move(*keys));
-        auto identifier = info.stringForKey("CFBundleIdentifier");
-        if (!identifier || index.bundles.contains(*identifier)) return;
-        Bundle bundle;
-        bundle.folder = std::move(folder);
-        bundle.parent = parent;
-        bundle.executable = info.stringForKey("CFBundleExecutable").value_or("");
-        bundle.name = info.stringForKey("CFBundleDisplayName");
-        if (!bundle.name) bundle.name = info.stringForKey("CFBundleName");
-        if (const plist::Value* roles = info.find("UIRoleDisplayNames"); roles && roles->dictionary()) {
-            for (const auto& [role, roleName] : *roles->dictionary()) {
-                if (roleName.string()) bundle.roleNames.emplace(role, *roleName.string());
-            }
-        }
-        index.bundles.emplace(*identifier, std::move(bundle));
-    }
+    // What the folders held at the last look, in listing order, and what
+    // each bundle's Info.plist gave. A change reported by inotify has only
+    // its own folder listed again and only changed Info.plists read again:
+    // a category created or renamed costs one listing of /Applications and
+    // one read, not a read of every app on the device.
+    std::unordered_map<int, std::string> watched;  // watch descriptor -> device folder
+    std::vector<std::string> systemBundles;        // "<name>.app" in /Applications
+    std::vector<std::string> containers;           // device paths under /var/mobile/Applications
+    std::unordered_map<std::string, std::vector<std::string>> containerBundles;
+    std::unordered_map<std::string, ReadInfoPlist> read;  // by bundle folder
 
-    void addWatch(std::string_view folder) {
+    void addWatch(const std::string& folder) {
         if (!watch) return;
         constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
                                      IN_MOVE_SELF | IN_CLOSE_WRITE | IN_ONLYDIR;
-        (void)inotify_add_watch(watch.get(), hostPath(folder).c_str(), kEvents);
+        const int descriptor = inotify_add_watch(watch.get(), hostPath(folder).c_str(), kEvents);
+        if (descriptor >= 0) watched.insert_or_assign(descriptor, folder);
+    }
+
+    // Reads a bundle's Info.plist again unless its file is the one read last.
+    void refreshBundle(const std::string& parent, const std::string& name) {
+        const std::string folder = parent + "/" + name;
+        const auto identity = regularFileIdentity(folder + "/Info.plist");
+        if (!identity) {
+            read.erase(folder);
+            return;
+        }
+        auto known = read.find(folder);
+        if (known == read.end() || !(known->second.identity == *identity)) {
+            read.insert_or_assign(folder, readInfoPlist(*identity, parent, folder));
+        }
+    }
+
+    static std::vector<std::string> bundleNames(std::string_view folder) {
+        std::vector<std::string> names;
+        for (auto& name : files::listFolder(folder).value_or(std::vector<std::string>{})) {
+            if (endsWith(name, ".app")) names.push_back(std::move(name));
+        }
+        return names;
+    }
+
+    void listSystemBundles() {
+        std::vector<std::string> names = bundleNames(kSystemApplications);
+        for (const auto& name : names) {
+            const std::string folder = std::string(kSystemApplications) + "/" + name;
+            // Category bundles are renamed in place; watch them for a new
+            // Info.plist. (Watching a folder watched already costs little
+            // and keeps no stale bookkeeping of which folder is which.)
+            addWatch(folder);
+            refreshBundle(std::string(kSystemApplications), name);
+        }
+        systemBundles = std::move(names);
+    }
+
+    void listContainer(const std::string& container) {
+        auto& names = containerBundles[container];
+        names = bundleNames(container);
+        for (const auto& name : names) refreshBundle(container, name);
+    }
+
+    void listContainers() {
+        containers.clear();
+        for (const auto& name : files::listFolder(kUserApplications).value_or(std::vector<std::string>{})) {
+            containers.push_back(std::string(kUserApplications) + "/" + name);
+        }
+        for (const auto& container : containers) {
+            // Watch first, then read, so a change during the listing is not lost.
+            addWatch(container);
+            listContainer(container);
+        }
+    }
+
+    // The index from what the folders hold, in the order they list: the
+    // first bundle found with an identifier is the one the index keeps.
+    void makeIndex() {
+        index.bundles.clear();
+        std::unordered_map<std::string, ReadInfoPlist> held;
+        const auto add = [this, &held](const std::string& parent, const std::string& name) {
+            auto found = read.find(parent + "/" + name);
+            if (found == read.end()) return;
+            auto& kept = held.insert_or_assign(found->first, std::move(found->second)).first->second;
+            if (kept.identifier) index.bundles.try_emplace(*kept.identifier, kept.bundle);
+        };
+        for (const auto& name : systemBundles) add(std::string(kSystemApplications), name);
+        for (const auto& container : containers) {
+            for (const auto& name : containerBundles[container]) add(container, name);
+        }
+        // What no folder holds any more is forgotten.
+        read = std::move(held);
     }
 
     void rebuild() {
         index.bundles.clear();
+        watched.clear();
+        systemBundles.clear();
+        containers.clear();
+        containerBundles.clear();
+        if (root != deviceRoot()) read.clear();
         root = deviceRoot();
         // The containers are the user's: a set-user-id caller lists and reads
         // them with the user's rights, so a link there to a root-only file
@@ -88,41 +186,92 @@ struct DeviceAppServices::State {
         }
         watch.reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
         // Watch first, then read, so a change during the scan is not lost.
-        addWatch(kSystemApplications);
-        addWatch(kUserApplications);
-        for (const auto& name : files::listFolder(kSystemApplications).value_or(std::vector<std::string>{})) {
-            if (!endsWith(name, ".app")) continue;
-            // Category bundles are renamed in place; watch them for a new Info.plist.
-            addWatch(std::string(kSystemApplications) + "/" + name);
-            addBundle(std::string(kSystemApplications), name);
-        }
-        for (const auto& container : files::listFolder(kUserApplications).value_or(std::vector<std::string>{})) {
-            const std::string containerPath = std::string(kUserApplications) + "/" + container;
-            addWatch(containerPath);
-            for (const auto& name : files::listFolder(containerPath).value_or(std::vector<std::string>{})) {
-                if (endsWith(name, ".app")) addBundle(containerPath, name);
-            }
-        }
+        addWatch(std::string(kSystemApplications));
+        addWatch(std::string(kUserApplications));
+        listSystemBundles();
+        listContainers();
+        makeIndex();
         built = true;
     }
 
-    // True when a watched folder changed since the last build (or the watch
-    // could not be set up, in which case every lookup rebuilds).
-    bool stale() {
-        if (!built || root != deviceRoot()) return true;
-        if (!watch) return true;
-        alignas(inotify_event) char buffer[4096];
-        bool changed = false;
-        for (;;) {
-            ssize_t got = ::read(watch.get(), buffer, sizeof buffer);
-            if (got > 0) {
-                changed = true;
-                continue;
+    // Applies what inotify reported since the last look: each folder that
+    // changed is listed again. False when the index must be built anew (the
+    // queue overflowed, or a watched top folder itself went away).
+    bool applyChanges(const std::vector<int>& changedWatches) {
+        privileged::InvokerRights asInvoker;
+        if (!asInvoker.active()) return false;
+        bool systemChanged = false;
+        bool containersChanged = false;
+        std::vector<std::string> bundlesChanged;
+        std::vector<std::string> containerChanged;
+        for (int descriptor : changedWatches) {
+            auto folder = watched.find(descriptor);
+            if (folder == watched.end()) continue;  // a watch since dropped
+            const std::string& path = folder->second;
+            if (path == kSystemApplications) {
+                systemChanged = true;
+            } else if (path == kUserApplications) {
+                containersChanged = true;
+            } else if (containerBundles.contains(path)) {
+                containerChanged.push_back(path);
+            } else {
+                bundlesChanged.push_back(path);
             }
-            if (got < 0 && errno == EINTR) continue;
-            break;
         }
-        return changed;
+        if (systemChanged) {
+            listSystemBundles();
+        } else {
+            for (const auto& bundle : bundlesChanged) {
+                const auto slash = bundle.rfind('/');
+                refreshBundle(bundle.substr(0, slash), bundle.substr(slash + 1));
+            }
+        }
+        if (containersChanged) {
+            containerBundles.clear();
+            listContainers();
+        } else {
+            for (const auto& container : containerChanged) listContainer(container);
+        }
+        makeIndex();
+        return true;
+    }
+
+    // Brings the index up to date; lookups then cost no file-system access
+    // until a watched folder changes.
+    void refresh() {
+        if (!built || root != deviceRoot() || !watch) {
+            rebuild();
+            return;
+        }
+        alignas(inotify_event) char buffer[4096];
+        std::vector<int> changed;
+        bool overflowed = false;  // or anything else that needs a new build
+        for (;;) {
+            const ssize_t got = ::read(watch.get(), buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->mask & IN_Q_OVERFLOW) overflowed = true;
+                // A top folder moved or gone is watched again only by a new
+                // build (the watch followed the old folder).
+                if (event->mask & (IN_IGNORED | IN_MOVE_SELF | IN_DELETE_SELF)) {
+                    auto folder = watched.find(event->wd);
+                    if (folder != watched.end() &&
+                        (folder->second == kSystemApplications || folder->second == kUserApplications)) {
+                        overflowed = true;
+                    }
+                }
+                if (event->mask & IN_IGNORED) {
+                    watched.erase(event->wd);
+                } else if (event->wd >= 0) {
+                    changed.push_back(event->wd);
+                }
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        if (changed.empty() && !overflowed) return;
+        if (overflowed || !applyChanges(changed)) rebuild();
     }
 };
 
@@ -130,7 +279,7 @@ DeviceAppServices::DeviceAppServices() : state_(std::make_unique<State>()) {}
 DeviceAppServices::~DeviceAppServices() = default;
 
 const DeviceAppServices::Index& DeviceAppServices::current() const {
-    if (state_->stale()) state_->rebuild();
+    state_->refresh();
     return state_->index;
 }
 

@@ -22,9 +22,10 @@ public:
 
 // The real services over the device root. The index of every bundle in
 // "/Applications" and in the containers of "/var/mobile/Applications" is built
-// on first use and rebuilt when one of those folders changes (watched with
-// inotify, so a lookup costs no file-system access); lookups are hash-table
-// lookups. The index is built with the rights of the user who ran the
+// on first use and brought up to date when one of those folders changes
+// (watched with inotify, so a lookup costs no file-system access): only the
+// folders that changed are listed again, and only Info.plists whose files
+// changed are read again. Lookups are hash-table lookups. The index is built with the rights of the user who ran the
 // program (see privileged::InvokerRights), so a set-user-id run indexes only
 // what that user could read.
 //

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "platform/AppServices.h"
 #include "platform/Plist.h"
 #include "tests/support/TestDevice.h"
@@ -69,6 +72,62 @@ TEST_F(PlatformAppServices, SeesAppsAddedAndChangedAfterTheFirstLookup) {
                            {"CFBundleDisplayName", plist::Value("Renamed")}};
     ASSERT_TRUE(plist::writeXmlAtomically("/Applications/New.app/Info.plist", plist::Value(info)));
     EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.new"), "Renamed");
+}
+
+// A rebuild reads again only the Info.plists whose files changed, so these
+// are the changes it must not miss: one written in place at the same size,
+// one that goes away, and one whose bundle is replaced.
+TEST_F(PlatformAppServices, ARebuildSeesInPlaceWritesRemovalsAndReplacements) {
+    const auto plistWithName = [](const char* identifier, const char* name) {
+        return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                           "<key>CFBundleIdentifier</key><string>") +
+               identifier + "</string><key>CFBundleExecutable</key><string>App</string>"
+                            "<key>CFBundleDisplayName</key><string>" + name + "</string></dict></plist>\n";
+    };
+    device.writeFile("/Applications/One.app/Info.plist", plistWithName("com.example.one", "Alpha"));
+    device.writeFile("/Applications/Two.app/Info.plist", plistWithName("com.example.two", "Two"));
+    ASSERT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.one"), "Alpha");
+    const std::size_t before = services.bundleCount();
+
+    device.writeFile("/Applications/One.app/Info.plist", plistWithName("com.example.one", "Omega"));
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.one"), "Omega");
+
+    std::filesystem::remove_all(device.host("/Applications/Two.app"));
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.two"), std::nullopt);
+    EXPECT_EQ(services.bundleCount(), before - 1);
+
+    std::filesystem::remove_all(device.host("/Applications/One.app"));
+    device.writeFile("/Applications/One.app/Info.plist", plistWithName("com.example.other", "Other"));
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.one"), std::nullopt);
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.other"), "Other");
+}
+
+// Changes reach the index folder by folder; the index must still be what a
+// fresh build would make of the device.
+TEST_F(PlatformAppServices, AfterEachChangeTheIndexIsWhatAFreshBuildWouldMake) {
+    const auto fresh = [](std::string_view identifier) {
+        DeviceAppServices services;
+        return services.executablePathForDisplayIdentifier(identifier);
+    };
+    device.makeApp("/var/mobile/Applications/C9/Dup.app", "com.example.dup", "Dup");
+    ASSERT_EQ(services.executablePathForDisplayIdentifier("com.example.dup"), "/var/mobile/Applications/C9/Dup.app/App");
+    // The same identifier in /Applications comes first from now on.
+    device.makeApp("/Applications/Dup.app", "com.example.dup", "Dup");
+    EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.dup"), "/Applications/Dup.app/App");
+    // A bundle folder renamed, then removed: the container's copy is next.
+    std::filesystem::rename(device.host("/Applications/Dup.app"), device.host("/Applications/Moved.app"));
+    EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.dup"), "/Applications/Moved.app/App");
+    std::filesystem::remove_all(device.host("/Applications/Moved.app"));
+    EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.dup"), fresh("com.example.dup"));
+    // A whole container goes, and /Applications itself is replaced.
+    std::filesystem::remove_all(device.host("/var/mobile/Applications/C9"));
+    EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.dup"), std::nullopt);
+    std::filesystem::rename(device.host("/Applications"), device.host("/OldApplications"));
+    device.makeApp("/Applications/Late.app", "com.example.late", "Late");
+    EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.late"), "/Applications/Late.app/App");
+    device.makeApp("/Applications/Later.app", "com.example.later", "Later");
+    EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.later"), "/Applications/Later.app/App");
+    EXPECT_EQ(services.bundleCount(), DeviceAppServices().bundleCount());
 }
 
 TEST(PlatformAppServicesDuplicates, TheFirstBundleWithAnIdentifierWins) {
