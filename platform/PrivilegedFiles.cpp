@@ -72,23 +72,14 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+constexpr std::string_view kTemporaryMark = ".tmp";
+constexpr std::size_t kSuffixDigits = 12;
+
 std::string temporaryName(std::string_view name) {
-    unsigned char random[6] = {};
-    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        // Uniqueness only matters against our own earlier leftovers; O_EXCL
-        // guards correctness, so a weak suffix costs at most a retry.
-        for (unsigned char& b : random) {
-            b = static_cast<unsigned char>(getpid() + (&b - random));
-        }
-    }
     std::string result = ".";
     result.append(name.substr(0, 200));
-    result.append(".tmp");
-    static constexpr char kDigits[] = "0123456789abcdef";
-    for (unsigned char b : random) {
-        result.push_back(kDigits[b >> 4]);
-        result.push_back(kDigits[b & 15]);
-    }
+    result.append(kTemporaryMark);
+    result.append(randomSuffix());
     return result;
 }
 
@@ -383,6 +374,78 @@ ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name,
     fsync(folder.get());
     return ReplaceResult::Replaced;
 }
+
+std::string randomSuffix() {
+    unsigned char random[kSuffixDigits / 2] = {};
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        // Uniqueness only matters against our own earlier leftovers; O_EXCL
+        // guards correctness, so a weak suffix costs at most a retry.
+        for (unsigned char& b : random) {
+            b = static_cast<unsigned char>(getpid() + (&b - random));
+        }
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string result;
+    for (unsigned char b : random) {
+        result.push_back(kDigits[b >> 4]);
+        result.push_back(kDigits[b & 15]);
+    }
+    return result;
+}
+
+bool isTemporaryNameFor(std::string_view entry, std::string_view name) {
+    const std::string_view stem = name.substr(0, 200);
+    if (entry.size() != 1 + stem.size() + kTemporaryMark.size() + kSuffixDigits || !entry.starts_with('.')) {
+        return false;
+    }
+    entry.remove_prefix(1);
+    if (!entry.starts_with(stem)) {
+        return false;
+    }
+    entry.remove_prefix(stem.size());
+    if (!entry.starts_with(kTemporaryMark)) {
+        return false;
+    }
+    entry.remove_prefix(kTemporaryMark.size());
+    return std::all_of(entry.begin(), entry.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+bool makeFolderAt(const FileDescriptor& folder, std::string_view name, mode_t mode) {
+    return isSingleComponent(name) && mkdirat(folder.get(), nameString(name).c_str(), mode) == 0;
+}
+
+bool createFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes, mode_t mode) {
+    if (!isSingleComponent(name)) {
+        return false;
+    }
+    const std::string target = nameString(name);
+    FileDescriptor fd(openat(folder.get(), target.c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
+    if (!fd) {
+        return false;
+    }
+    if (writeAll(fd.get(), bytes) && fchmod(fd.get(), mode & 07777) == 0 && fsync(fd.get()) == 0) {
+        return true;
+    }
+    fd = FileDescriptor();
+    unlinkat(folder.get(), target.c_str(), 0);
+    return false;
+}
+
+MoveResult moveEntryAt(const FileDescriptor& folder, std::string_view from, std::string_view to) {
+    if (!isSingleComponent(from) || !isSingleComponent(to)) {
+        return MoveResult::Failed;
+    }
+    if (renameat2(folder.get(), nameString(from).c_str(), folder.get(), nameString(to).c_str(), RENAME_NOREPLACE) !=
+        0) {
+        return errno == EEXIST ? MoveResult::Taken : MoveResult::Failed;
+    }
+    syncFolder(folder);
+    return MoveResult::Moved;
+}
+
+bool syncFolder(const FileDescriptor& folder) { return fsync(folder.get()) == 0; }
 
 bool removeTreeAt(const FileDescriptor& folder, std::string_view name) {
     if (!isSingleComponent(name)) {

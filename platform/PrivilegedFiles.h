@@ -105,6 +105,34 @@ struct ReplaceOptions {
 ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes,
                             const ReplaceOptions& options);
 
+// Makes the folder `name` in an open folder (never through a link). False
+// when anything is in the way.
+bool makeFolderAt(const FileDescriptor& folder, std::string_view name, mode_t mode);
+
+// Creates the file `name` (O_EXCL|O_NOFOLLOW) with the bytes and mode, and
+// flushes it to disk before it returns. On failure nothing is left at `name`.
+bool createFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes, mode_t mode);
+
+enum class MoveResult {
+    Moved,   // the entry has its new name, and the folder is flushed
+    Taken,   // something is at the new name; nothing changed
+    Failed,  // nothing changed
+};
+
+// Renames `from` to `to` in the same open folder in one step, never replacing
+// what is at `to`, then flushes the folder so the rename survives power loss.
+MoveResult moveEntryAt(const FileDescriptor& folder, std::string_view from, std::string_view to);
+
+// Flushes a folder's entries (new, renamed or removed names) to disk.
+bool syncFolder(const FileDescriptor& folder);
+
+// Twelve random hexadecimal digits: the unique part of a temporary name.
+std::string randomSuffix();
+
+// Whether `entry` is a temporary name replaceFileAt made for `name` in a run
+// that was killed before it could rename or remove it.
+bool isTemporaryNameFor(std::string_view entry, std::string_view name);
+
 // Removes `name` from the folder and, for a folder, everything in it, never
 // following a link. True when nothing is left at `name`.
 bool removeTreeAt(const FileDescriptor& folder, std::string_view name);

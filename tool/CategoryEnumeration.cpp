@@ -60,7 +60,7 @@ PrefsScan scanPrefsFolder() {
 
 }  // namespace
 
-std::vector<CategoryBundle> scanCategoryBundles() {
+std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unnamed) {
     std::vector<CategoryBundle> bundles;
     auto entries = files::listFolder(kApplicationsFolder);
     if (!entries) {
@@ -74,6 +74,9 @@ std::vector<CategoryBundle> scanCategoryBundles() {
         path.push_back('/');
         path.append(entry);
         auto bytes = files::readFile(path + "/Info.plist", plist::kMaxInputBytes);
+        if (!bytes && unnamed != nullptr) {
+            unnamed->push_back(path);
+        }
         if (!bytes || !mayNameCategory(*bytes)) {
             continue;
         }

@@ -22,8 +22,10 @@ struct CategoryBundle {
 
 // scanCategoryBundles: the ".app" entries of /Applications whose Info.plist
 // has a CFBundleIdentifier "com.quarvek.nestora.<one part>", in listing
-// order. The display name read on the way is kept for --list.
-std::vector<CategoryBundle> scanCategoryBundles();
+// order. The display name read on the way is kept for --list. With
+// `unnamed`, the paths of the ".app" folders without a readable Info.plist
+// are gathered too.
+std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unnamed = nullptr);
 
 // scanCategoryPrefs: identifiers of the entries of the preferences folder
 // named "com.quarvek.nestora.<one part>.<extension>", in listing order.

@@ -15,20 +15,6 @@ namespace nestora::tool {
 
 namespace {
 
-// The CFBundleIdentifier of the bundle's Info.plist, when it can be read and
-// names one. The tool writes plain XML, which the quick reader takes.
-std::optional<std::string> namedIdentifier(const privileged::FileDescriptor& bundle) {
-    auto info = privileged::readFileAt(bundle, kInfoPlistName, plist::kMaxInputBytes);
-    if (!info) {
-        return std::nullopt;
-    }
-    if (auto plain = plist::readPlainDictionary(info->bytes)) {
-        return plain->stringForKey("CFBundleIdentifier");
-    }
-    auto value = plist::parse(info->bytes);
-    return value ? value->stringForKey("CFBundleIdentifier") : std::nullopt;
-}
-
 // Whether the bundle holds nothing but launcher files (or nothing at all):
 // what a create or repair leaves when it is cut short before the launcher
 // and the Info.plist are in place. Such a bundle is a category still, so that
@@ -47,6 +33,19 @@ bool holdsOnlyLauncherFiles(const privileged::FileDescriptor& bundle) {
 }
 
 }  // namespace
+
+std::optional<std::string> identifierNamedBy(const privileged::FileDescriptor& bundle) {
+    auto info = privileged::readFileAt(bundle, kInfoPlistName, plist::kMaxInputBytes);
+    if (!info) {
+        return std::nullopt;
+    }
+    // The tool writes plain XML, which the quick reader takes.
+    if (auto plain = plist::readPlainDictionary(info->bytes)) {
+        return plain->stringForKey("CFBundleIdentifier");
+    }
+    auto value = plist::parse(info->bytes);
+    return value ? value->stringForKey("CFBundleIdentifier") : std::nullopt;
+}
 
 BundleIdentity identifyCategoryBundle(std::string_view identifier) {
     const std::string directoryName = categoryDirectoryName(identifier);
@@ -67,7 +66,7 @@ BundleIdentity identifyCategoryBundle(std::string_view identifier) {
     if (!bundle) {
         return BundleIdentity::Foreign;
     }
-    if (auto named = namedIdentifier(*bundle)) {
+    if (auto named = identifierNamedBy(*bundle)) {
         return *named == identifier ? BundleIdentity::Category : BundleIdentity::Foreign;
     }
     // A category whose Info.plist was lost or damaged is still known by the

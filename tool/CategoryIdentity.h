@@ -5,7 +5,11 @@
 // the changing operations touch a bundle only when it is a category.
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <string_view>
+
+#include "platform/PrivilegedFiles.h"
 
 namespace nestora::tool {
 
@@ -19,6 +23,10 @@ enum class BundleIdentity {
 };
 
 BundleIdentity identifyCategoryBundle(std::string_view identifier);
+
+// The CFBundleIdentifier of an open bundle's Info.plist; none when the file
+// is missing or unreadable or names none.
+std::optional<std::string> identifierNamedBy(const privileged::FileDescriptor& bundle);
 
 // For the operations that change a category: true when they may go on (the
 // bundle is a category or there is none). Otherwise prints

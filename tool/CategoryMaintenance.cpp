@@ -1,16 +1,21 @@
 #include "tool/CategoryMaintenance.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/CategoryNaming.h"
 #include "platform/Files.h"
 #include "platform/PrivilegedFiles.h"
+#include "tool/BundleStaging.h"
 #include "tool/CategoryEnumeration.h"
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryOperand.h"
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
 #include "tool/LegacyFormat.h"
+#include "tool/RunLeftovers.h"
 
 namespace nestora::tool {
 
@@ -34,26 +39,55 @@ bool acceptScannedIdentifier(std::FILE* out, const std::string& identifier) {
     return identifierForCategoryOperand(out, categoryDirectoryName(identifier)).has_value();
 }
 
-}  // namespace
-
-void repairCategory(std::FILE* out, std::string_view identifier) {
-    if (!mayChangeCategory(out, identifier)) {
-        return;
-    }
+// The repair of a category the caller checked: a missing bundle is made
+// (whole, under a staging name), one without its Info.plist completed, a
+// missing preferences file made, temporary files removed.
+void repairKnownCategory(std::FILE* out, std::string_view identifier) {
     if (!categoryBundleExists(identifier)) {
         createCategoryBundle(out, bundlePathForIdentifier(identifier));
+    } else {
+        completeUnnamedBundle(out, identifier);
+        removeBundleTemporaryFiles(out, identifier);
     }
     if (!categoryPrefsExist(identifier)) {
         createPrefsFile(out, identifier);
     }
 }
 
+}  // namespace
+
+void repairCategory(std::FILE* out, std::string_view identifier) {
+    if (!mayChangeCategory(out, identifier)) {
+        return;
+    }
+    settleLeftoverFolders(out, categoryDirectoryName(identifier));
+    repairKnownCategory(out, identifier);
+    removePreferencesTemporaryFiles(out, identifier);
+}
+
 void repairEveryCategory(std::FILE* out) {
-    for (const std::string& identifier : collectCategoryIdentifiers()) {
-        if (acceptScannedIdentifier(out, identifier)) {
-            repairCategory(out, identifier);
+    // What killed runs left in /Applications first: a finished staging
+    // folder becomes its category, and a finished delete frees its number.
+    settleLeftoverFolders(out, std::nullopt);
+    std::vector<std::string> unnamedBundles;
+    std::vector<std::string> identifiers =
+        collectCategoryIdentifiers(scanCategoryPrefs(), scanCategoryBundles(&unnamedBundles));
+    // Bundles an older version was killed in the middle of making have no
+    // Info.plist to be found by; their names and launcher files tell them.
+    for (const std::string& path : unnamedBundles) {
+        std::string identifier = identifierForBundlePath(path);
+        if (isCategoryBundleIdentifier(identifier) &&
+            std::find(identifiers.begin(), identifiers.end(), identifier) == identifiers.end() &&
+            identifyCategoryBundle(identifier) == BundleIdentity::Category) {
+            identifiers.push_back(std::move(identifier));
         }
     }
+    for (const std::string& identifier : identifiers) {
+        if (acceptScannedIdentifier(out, identifier) && mayChangeCategory(out, identifier)) {
+            repairKnownCategory(out, identifier);
+        }
+    }
+    removePreferencesTemporaryFiles(out, std::nullopt);
 }
 
 bool upgradeCategory(std::FILE* out, std::string_view identifier) {
@@ -66,13 +100,25 @@ bool upgradeCategory(std::FILE* out, std::string_view identifier) {
     if (files::exists(joinPath(bundlePath, "list.txt"))) {
         convertLegacyCategory(out, identifier);
     }
+    auto bundle = privileged::openFolder(bundlePath);
     for (std::string_view name : kUpgradedFiles) {
         const std::string path = joinPath(bundlePath, name);
-        if (!files::exists(path) || !files::removeRecursively(path)) {
+        if (!bundle || privileged::entryKind(*bundle, name) == privileged::EntryKind::Missing) {
             std::fprintf(out, "ERROR: Unable to remove old file: %s\n", path.c_str());
             return false;
         }
-        if (!files::copyFile(joinPath(kLauncherFolder, name), path)) {
+        // The new copy is written whole under a temporary name and renamed
+        // over the old one: the bundle never lacks the file.
+        std::optional<LauncherFile> source = readLauncherFile(name);
+        privileged::ReplaceOptions options;
+        options.mode = source ? source->mode : 0;
+        const auto replaced = source ? privileged::replaceFileAt(*bundle, name, source->bytes, options)
+                                     : privileged::ReplaceResult::WriteFailed;
+        if (replaced == privileged::ReplaceResult::RenameFailed) {
+            std::fprintf(out, "ERROR: Unable to remove old file: %s\n", path.c_str());
+            return false;
+        }
+        if (replaced != privileged::ReplaceResult::Replaced) {
             std::fprintf(out, "ERROR: Unable to copy file to destination: %s\n", path.c_str());
             return false;
         }

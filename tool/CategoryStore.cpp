@@ -5,6 +5,7 @@
 #include "common/CategoryNaming.h"
 #include "platform/Files.h"
 #include "platform/PrivilegedFiles.h"
+#include "tool/BundleStaging.h"
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
 
@@ -66,32 +67,30 @@ plist::Dictionary categoryInfoDictionary(std::string_view identifier) {
 }
 
 BundleOutcome createCategoryBundle(std::FILE* out, std::string_view bundlePath, bool reportTakenFolder) {
-    if (!files::createFolder(bundlePath)) {
-        const bool taken = files::exists(bundlePath);
-        if (!taken || reportTakenFolder) {
+    const auto reportTaken = [&] {
+        if (reportTakenFolder) {
             printPath(out, "ERROR: Unable to create directory: %s\n", bundlePath);
         }
-        return taken ? BundleOutcome::FolderTaken : BundleOutcome::FolderFailed;
+        return BundleOutcome::FolderTaken;
+    };
+    if (files::exists(bundlePath)) {
+        return reportTaken();
     }
-    for (std::string_view name : kLauncherFiles) {
-        const std::string destination = joinPath(bundlePath, name);
-        if (!files::copyFile(joinPath(kLauncherFolder, name), destination)) {
-            printPath(out, "ERROR: Unable to copy to dest: %s\n", destination);
-            return BundleOutcome::ContentsFailed;
-        }
+    const std::string identifier = identifierForBundlePath(bundlePath);
+    std::optional<StagedBundle> staged = StagedBundle::build(out, bundlePath, categoryDirectoryName(identifier));
+    if (!staged) {
+        return BundleOutcome::Failed;
     }
-    const std::string launcher = joinPath(bundlePath, kLauncherExecutable);
-    if (!files::setMode(launcher, 0755)) {
-        printPath(out, "ERROR: Unable to set permissions for: %s\n", launcher);
-        return BundleOutcome::ContentsFailed;
+    switch (staged->publish()) {
+        case StagedBundle::Outcome::Published:
+            return BundleOutcome::Created;
+        case StagedBundle::Outcome::Taken:
+            return reportTaken();
+        case StagedBundle::Outcome::Failed:
+            break;
     }
-    const std::string infoPath = joinPath(bundlePath, kInfoPlistName);
-    const plist::Value info(categoryInfoDictionary(identifierForBundlePath(bundlePath)));
-    if (!plist::writeXmlAtomically(infoPath, info)) {
-        printPath(out, "ERROR: Unable to write file: %s\n", infoPath);
-        return BundleOutcome::ContentsFailed;
-    }
-    return BundleOutcome::Created;
+    printPath(out, "ERROR: Unable to create directory: %s\n", bundlePath);
+    return BundleOutcome::Failed;
 }
 
 bool createPrefsFile(std::FILE* out, std::string_view identifier) {
@@ -112,27 +111,38 @@ bool createCategory(std::FILE* out, std::string_view displayName) {
         }
         const std::string path = categoryBundlePathForNumber(*number);
         const std::string identifier = identifierForBundlePath(path);
-        const BundleOutcome bundle = createCategoryBundle(out, path, false);
-        if (bundle == BundleOutcome::FolderTaken) {
-            // Another run took this number between the look and the mkdir.
-            firstNumber = *number + 1;
-            continue;
+        // The bundle is made whole out of sight first; the preferences file
+        // then claims the number, and one rename shows the category.
+        std::optional<StagedBundle> staged = StagedBundle::build(out, path, displayName);
+        if (!staged) {
+            return false;  // the staging folder went with it: nothing was made
         }
-        if (bundle == BundleOutcome::FolderFailed) {
-            return false;  // nothing was made, so nothing to roll back
+        if (!createEmptyPreferencesFile(identifier)) {
+            if (categoryPrefsExist(identifier)) {
+                // Another run took this number between the look and now.
+                firstNumber = *number + 1;
+                continue;
+            }
+            printPath(out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(identifier));
+            return false;
         }
-        bool preferencesMade = false;
-        bool complete = bundle == BundleOutcome::Created;
-        if (complete) {
-            preferencesMade = createPrefsFile(out, identifier);
-            complete = preferencesMade && renameCategory(out, identifier, displayName);
+        switch (staged->publish()) {
+            case StagedBundle::Outcome::Published:
+                return true;
+            case StagedBundle::Outcome::Taken:
+                // Something appeared at the bundle path meanwhile: the
+                // preferences file this run made goes, the next number is tried.
+                if (!removeCategoryParts(out, identifier, false, true)) {
+                    return false;
+                }
+                firstNumber = *number + 1;
+                continue;
+            case StagedBundle::Outcome::Failed:
+                break;
         }
-        if (!complete) {
-            // Only what this run made goes: never a folder or preferences
-            // file that was already there.
-            removeCategoryParts(out, identifier, true, preferencesMade);
-        }
-        return complete;
+        printPath(out, "ERROR: Unable to create directory: %s\n", path);
+        removeCategoryParts(out, identifier, false, true);
+        return false;
     }
 }
 
@@ -177,18 +187,26 @@ bool renameCategory(std::FILE* out, std::string_view identifier, std::string_vie
 }
 
 bool removeCategoryParts(std::FILE* out, std::string_view identifier, bool bundle, bool preferences) {
+    std::optional<LeftoverFolder> movedAway;
     if (bundle) {
         const std::string bundlePath = bundlePathForIdentifier(identifier);
-        if (files::exists(bundlePath) && !files::removeRecursively(bundlePath)) {
+        if (moveBundleAway(bundlePath, movedAway) == BundleMove::Failed) {
             printPath(out, "ERROR: Unable to remove %s\n", bundlePath);
             return false;
         }
     }
+    bool removed = true;
     if (preferences && removePreferencesFile(identifier) == RemoveOutcome::Failed) {
         printPath(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
-        return false;
+        removed = false;
     }
-    return true;
+    // The bundle is out of the category's name already; its folder is
+    // emptied last, and a repair removes what a killed run leaves of it.
+    if (movedAway && !removeLeftoverFolder(*movedAway)) {
+        printPath(out, "ERROR: Unable to remove %s\n", leftoverFolderPath(*movedAway));
+        removed = false;
+    }
+    return removed;
 }
 
 bool removeCategoryFiles(std::FILE* out, std::string_view identifier) {

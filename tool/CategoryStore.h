@@ -37,23 +37,25 @@ std::optional<int> nextFreeCategoryNumber(int firstNumber = 0);
 plist::Dictionary categoryInfoDictionary(std::string_view identifier);
 
 enum class BundleOutcome {
-    Created,         // folder, launcher files and Info.plist are in place
-    FolderTaken,     // something already exists at the bundle path; nothing was made
-    FolderFailed,    // the folder could not be made; nothing was made
-    ContentsFailed,  // the folder was made but its contents are incomplete
+    Created,      // the whole bundle is in place
+    FolderTaken,  // something already exists at the bundle path; nothing was made
+    Failed,       // nothing was made
 };
 
-// createCategoryBundle: makes the bundle folder with the launcher files and
-// Info.plist, printing the failing step. A taken folder is reported only when
-// `reportTakenFolder` is set (create moves on to the next number instead).
+// createCategoryBundle: makes the bundle with the launcher files and the
+// Info.plist under a staging name and renames it into place, printing the
+// failing step. A taken folder is reported only when `reportTakenFolder` is
+// set.
 BundleOutcome createCategoryBundle(std::FILE* out, std::string_view bundlePath, bool reportTakenFolder = true);
 
 // createPrefsFile: a zero-byte preferences file, created O_EXCL|O_NOFOLLOW in
 // the user's preferences folder. Prints its error and returns false on failure.
 bool createPrefsFile(std::FILE* out, std::string_view identifier);
 
-// createCategory (--create): true when the category is complete. A failed
-// create removes only what this run made.
+// createCategory (--create): true when the category is complete. The bundle
+// is made whole under a staging name, the preferences file is made, and one
+// rename puts the bundle into place with the display name already in its
+// Info.plist. A failed create removes only what this run made.
 bool createCategory(std::FILE* out, std::string_view displayName);
 
 // renameCategory: sets CFBundleDisplayName, keeping every other key. The new
@@ -61,8 +63,9 @@ bool createCategory(std::FILE* out, std::string_view displayName);
 // leaves the old name in place. An unreadable Info.plist is rebuilt.
 bool renameCategory(std::FILE* out, std::string_view identifier, std::string_view displayName);
 
-// removeCategoryFiles: removes the bundle folder, then the preferences file;
-// stops at the first path that cannot be removed.
+// removeCategoryFiles: takes the bundle out of the category's name in one
+// rename, removes the preferences file, then empties the bundle's folder;
+// stops when the bundle cannot be taken away.
 bool removeCategoryFiles(std::FILE* out, std::string_view identifier);
 
 // The same for the parts selected (the rollback of a create).

@@ -99,9 +99,17 @@ TEST_F(ToolOnlyCategories, ABundleCutShortInTheMakingIsStillACategory) {
     // What a create or repair killed before the launcher was copied leaves.
     device.makeFolder("/Applications/Category000.app");
     device.writeFile("/Applications/Category001.app/blank.png", "part");
-    EXPECT_EQ(device.tool({"-d", "Category000", "-r", "Category001"}).out, "");
+    // Delete clears the one; repair completes the other.
+    EXPECT_EQ(device.tool({"-d", "Category000", "-r", "Category001"}).out,
+              "Restored missing file: /Applications/Category001.app/NestoraLauncher\n"
+              "Restored missing file: /Applications/Category001.app/Default.png\n"
+              "Restored missing file: /Applications/Category001.app/background.png\n"
+              "Restored missing file: /Applications/Category001.app/MainWindow.nib\n"
+              "Rebuilt Info.plist: /Applications/Category001.app/Info.plist\n");
     EXPECT_FALSE(device.exists("/Applications/Category000.app"));
-    EXPECT_EQ(device.tool({"-r", "Category001"}).out.find("Not a category"), std::string::npos);
+    EXPECT_EQ(device.readFile("/Applications/Category001.app/blank.png"), "part");
+    EXPECT_EQ(device.modeOf("/Applications/Category001.app/NestoraLauncher"), 0755u);
+    EXPECT_EQ(device.tool({"-r", "Category001"}).out, "");
     // Anything the tool does not put there makes it someone else's.
     device.writeFile("/Applications/Category002.app/blank.png", "part");
     device.writeFile("/Applications/Category002.app/Installer", "theirs");

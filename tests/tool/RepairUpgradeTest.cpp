@@ -62,7 +62,7 @@ TEST(ToolRepair, RepairAllCoversBundlesAndPreferences) {
     EXPECT_EQ(device.readFile(ToolDevice::prefsFile("Category002")), "");
 }
 
-TEST(ToolRepair, FailuresAreReportedAndLeaveThePartialBundle) {
+TEST(ToolRepair, FailuresAreReportedAndLeaveNoPartialBundle) {
     ToolDevice device;
     device.writePrefs("Category001", "{}");
     device.writePrefs("Category002", "{}");
@@ -74,8 +74,14 @@ TEST(ToolRepair, FailuresAreReportedAndLeaveThePartialBundle) {
         EXPECT_TRUE(line.starts_with("ERROR: Unable to copy to dest: /Applications/Category00")) << line;
         EXPECT_TRUE(line.ends_with(".app/Default.png")) << line;
     }
-    EXPECT_TRUE(device.exists("/Applications/Category001.app/NestoraLauncher"));
-    EXPECT_FALSE(device.exists("/Applications/Category001.app/Info.plist"));
+    // A bundle is made whole out of sight or not at all: nothing half-made
+    // stands behind the category's name, and nothing is left over.
+    EXPECT_FALSE(device.exists("/Applications/Category001.app"));
+    EXPECT_FALSE(device.exists("/Applications/Category002.app"));
+    EXPECT_EQ(device.tool({"--list"}).out.find("/Applications/Category00"), std::string::npos);
+    for (const auto& entry : std::filesystem::directory_iterator(device.host("/Applications"))) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+    }
 }
 
 TEST(ToolRepair, RepairAllSkipsNamesNoCategoryCanHave) {

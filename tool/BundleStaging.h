@@ -1,0 +1,98 @@
+#pragma once
+
+// A category bundle never stands half-made behind its own name. It is built
+// in a folder of /Applications that no scan takes for an app
+// (".<directory name>.staging.<random>"), flushed to disk, and renamed into
+// place in one step; a bundle that goes is first renamed out of the way the
+// same way (".<directory name>.deleting.<random>") and only then emptied. A
+// run killed in between leaves one of these folders, which repair finishes
+// or removes (CategoryMaintenance.h).
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/PrivilegedFiles.h"
+
+namespace nestora::tool {
+
+// A launcher file of the installation as a bundle gets it: the bytes, and
+// the source's permission bits (0755 for the launcher, which must run).
+struct LauncherFile {
+    std::string bytes;
+    mode_t mode = 0;
+};
+std::optional<LauncherFile> readLauncherFile(std::string_view name);
+
+enum class LeftoverKind { Staging, Deleting };
+
+struct LeftoverFolder {
+    std::string name;           // the entry in /Applications
+    std::string directoryName;  // the category's, e.g. "Category007"
+    LeftoverKind kind = LeftoverKind::Staging;
+};
+
+// A fresh name for a folder of this kind; none when the category's name is
+// too long to make one.
+std::optional<std::string> leftoverFolderName(std::string_view directoryName, LeftoverKind kind);
+
+// The folder a name made by leftoverFolderName stands for; none for any
+// other entry.
+std::optional<LeftoverFolder> parseLeftoverFolderName(std::string_view entry);
+
+// The five launcher files and the eleven-key Info.plist, assembled under a
+// staging name. While this lives and is not published, the folder is removed
+// when it goes, so a failure leaves nothing behind.
+class StagedBundle {
+public:
+    enum class Outcome {
+        Published,  // the bundle is in place under its name
+        Taken,      // something appeared at the bundle path; nothing changed
+        Failed,     // it could not be renamed into place; nothing changed
+    };
+
+    // Builds the bundle for `bundlePath` with this display name, printing
+    // the failing step with the paths the bundle will have. None on failure.
+    static std::optional<StagedBundle> build(std::FILE* out, std::string_view bundlePath, std::string_view displayName);
+
+    StagedBundle(StagedBundle&& other) noexcept;
+    StagedBundle& operator=(StagedBundle&&) = delete;
+    StagedBundle(const StagedBundle&) = delete;
+    StagedBundle& operator=(const StagedBundle&) = delete;
+    ~StagedBundle();
+
+    // Renames the staging folder to the bundle's name, never over anything.
+    Outcome publish();
+
+private:
+    StagedBundle(privileged::FileDescriptor applications, std::string stagingName, std::string bundleName);
+
+    privileged::FileDescriptor applications_;
+    std::string stagingName_;
+    std::string bundleName_;
+    bool done_ = false;
+};
+
+enum class BundleMove {
+    Moved,    // the bundle left the category's name; `movedTo` names the folder
+    Removed,  // a name too long for a leftover folder's: removed where it stood
+    Missing,  // nothing was there
+    Failed,   // the bundle could not be taken away; it is untouched
+};
+
+// Takes the bundle out of the category's name in one rename; the caller
+// then removes the folder it went to (removeLeftoverFolder).
+BundleMove moveBundleAway(std::string_view bundlePath, std::optional<LeftoverFolder>& movedTo);
+
+// "/Applications/<entry>"
+std::string leftoverFolderPath(const LeftoverFolder& folder);
+
+// Removes a leftover folder (never through a link); true when it is gone.
+bool removeLeftoverFolder(const LeftoverFolder& folder);
+
+// Whether the bundle in an open folder holds the five launcher files and an
+// Info.plist naming `identifier`: what a finished staging folder holds.
+bool holdsWholeBundle(const privileged::FileDescriptor& bundle, std::string_view identifier);
+
+}  // namespace nestora::tool

@@ -1,0 +1,206 @@
+#include "tool/RunLeftovers.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/CategoryNaming.h"
+#include "platform/Plist.h"
+#include "platform/PrivilegedFiles.h"
+#include "tool/BundleStaging.h"
+#include "tool/CategoryIdentity.h"
+#include "tool/CategoryPreferencesFile.h"
+#include "tool/CategoryStore.h"
+
+namespace nestora::tool {
+
+namespace {
+
+constexpr std::string_view kIconName = "icon.png";
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    path.push_back('/');
+    path.append(name);
+    return path;
+}
+
+void printPath(std::FILE* out, const char* format, std::string_view path) {
+    std::fprintf(out, format, std::string(path).c_str());
+}
+
+// Older versions wrote Info.plist through a temporary ".Info.plist.XXXXXX".
+bool isOldInfoTemporary(std::string_view entry) {
+    static constexpr std::string_view kStem = ".Info.plist.";
+    return entry.size() == kStem.size() + 6 && entry.starts_with(kStem) &&
+           std::all_of(entry.begin() + kStem.size(), entry.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
+bool isBundleTemporary(std::string_view entry) {
+    if (!entry.starts_with('.')) {
+        return false;
+    }
+    if (privileged::isTemporaryNameFor(entry, kInfoPlistName) || privileged::isTemporaryNameFor(entry, kIconName) ||
+        isOldInfoTemporary(entry)) {
+        return true;
+    }
+    return std::any_of(std::begin(kLauncherFiles), std::end(kLauncherFiles),
+                       [&](std::string_view name) { return privileged::isTemporaryNameFor(entry, name); });
+}
+
+// A staging folder whose create had made everything: renamed into place.
+bool finishCreate(const privileged::FileDescriptor& applications, const LeftoverFolder& folder) {
+    const std::string identifier = std::string(kCategoryIdentifierPrefix) + folder.directoryName;
+    if (categoryBundleExists(identifier) || !categoryPrefsExist(identifier)) {
+        return false;
+    }
+    auto staging = privileged::openFolderAt(applications, folder.name);
+    if (!staging || !holdsWholeBundle(*staging, identifier)) {
+        return false;
+    }
+    return privileged::moveEntryAt(applications, folder.name, folder.directoryName + ".app") ==
+           privileged::MoveResult::Moved;
+}
+
+// The rest of a delete that had taken the bundle away: its preferences file,
+// unless the category is back or still holds items (they would stay hidden).
+void finishDelete(std::FILE* out, const LeftoverFolder& folder) {
+    const std::string identifier = std::string(kCategoryIdentifierPrefix) + folder.directoryName;
+    if (categoryBundleExists(identifier) || !readCategoryItems(identifier).empty()) {
+        return;
+    }
+    if (removePreferencesFile(identifier) == RemoveOutcome::Failed) {
+        printPath(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
+    }
+}
+
+}  // namespace
+
+void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName) {
+    auto applications = privileged::openFolder(kApplicationsFolder);
+    if (!applications) {
+        return;
+    }
+    auto entries = privileged::listFolderAt(*applications);
+    if (!entries) {
+        return;
+    }
+    for (const std::string& entry : *entries) {
+        std::optional<LeftoverFolder> folder = parseLeftoverFolderName(entry);
+        if (!folder || (onlyDirectoryName && folder->directoryName != *onlyDirectoryName) ||
+            privileged::entryKind(*applications, entry) != privileged::EntryKind::Folder) {
+            continue;
+        }
+        const std::string path = leftoverFolderPath(*folder);
+        if (folder->kind == LeftoverKind::Staging && finishCreate(*applications, *folder)) {
+            printPath(out, "Finished creating category: %s\n",
+                      bundlePathForIdentifier(std::string(kCategoryIdentifierPrefix) + folder->directoryName));
+            continue;
+        }
+        if (!privileged::removeTreeAt(*applications, entry)) {
+            printPath(out, "ERROR: Unable to remove %s\n", path);
+            continue;
+        }
+        if (folder->kind == LeftoverKind::Staging) {
+            printPath(out, "Removed unfinished category: %s\n", path);
+        } else {
+            printPath(out, "Finished deleting category: %s\n", path);
+            finishDelete(out, *folder);
+        }
+    }
+}
+
+void removeBundleTemporaryFiles(std::FILE* out, std::string_view identifier) {
+    const std::string bundlePath = bundlePathForIdentifier(identifier);
+    auto bundle = privileged::openFolder(bundlePath);
+    if (!bundle) {
+        return;
+    }
+    auto entries = privileged::listFolderAt(*bundle);
+    if (!entries) {
+        return;
+    }
+    for (const std::string& entry : *entries) {
+        if (!isBundleTemporary(entry) || privileged::entryKind(*bundle, entry) != privileged::EntryKind::RegularFile) {
+            continue;
+        }
+        const std::string path = joinPath(bundlePath, entry);
+        if (privileged::removeTreeAt(*bundle, entry)) {
+            printPath(out, "Removed temporary file: %s\n", path);
+        } else {
+            printPath(out, "ERROR: Unable to remove %s\n", path);
+        }
+    }
+}
+
+void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier) {
+    auto folder = privileged::openFolder(kCategoryPreferencesFolder);
+    if (!folder) {
+        return;
+    }
+    auto entries = privileged::listFolderAt(*folder);
+    if (!entries) {
+        return;
+    }
+    static constexpr std::string_view kPlistTemporary = ".plist.tmp";
+    for (const std::string& entry : *entries) {
+        // ".<identifier>.plist.tmp<suffix>"
+        const auto mark = entry.rfind(kPlistTemporary);
+        if (!entry.starts_with('.') || mark == std::string::npos || mark < 1) {
+            continue;
+        }
+        const std::string identifier = entry.substr(1, mark - 1);
+        if (!isCategoryBundleIdentifier(identifier) || (onlyIdentifier && identifier != *onlyIdentifier) ||
+            !privileged::isTemporaryNameFor(entry, preferencesFileName(identifier)) ||
+            privileged::entryKind(*folder, entry) != privileged::EntryKind::RegularFile) {
+            continue;
+        }
+        // The folder is the user's: only the name goes, whatever it points at.
+        const std::string path = joinPath(kCategoryPreferencesFolder, entry);
+        if (privileged::removeTreeAt(*folder, entry)) {
+            printPath(out, "Removed temporary file: %s\n", path);
+        } else {
+            printPath(out, "ERROR: Unable to remove %s\n", path);
+        }
+    }
+}
+
+void completeUnnamedBundle(std::FILE* out, std::string_view identifier) {
+    const std::string bundlePath = bundlePathForIdentifier(identifier);
+    auto bundle = privileged::openFolder(bundlePath);
+    if (!bundle) {
+        return;
+    }
+    if (identifierNamedBy(*bundle)) {
+        return;  // named: it is the category's (or the caller refused it)
+    }
+    for (std::string_view name : kLauncherFiles) {
+        if (privileged::entryKind(*bundle, name) != privileged::EntryKind::Missing) {
+            continue;
+        }
+        const std::string path = joinPath(bundlePath, name);
+        std::optional<LauncherFile> source = readLauncherFile(name);
+        privileged::ReplaceOptions options;
+        options.mode = source ? source->mode : 0;
+        options.onlyIfAbsent = true;
+        if (source && privileged::replaceFileAt(*bundle, name, source->bytes, options) ==
+                          privileged::ReplaceResult::Replaced) {
+            printPath(out, "Restored missing file: %s\n", path);
+        } else {
+            printPath(out, "ERROR: Unable to copy to dest: %s\n", path);
+        }
+    }
+    const std::string infoPath = joinPath(bundlePath, kInfoPlistName);
+    const std::string xml = plist::toXml(plist::Value(categoryInfoDictionary(identifier)));
+    privileged::ReplaceOptions options;
+    options.mode = 0644;
+    if (!xml.empty() &&
+        privileged::replaceFileAt(*bundle, kInfoPlistName, xml, options) == privileged::ReplaceResult::Replaced) {
+        printPath(out, "Rebuilt Info.plist: %s\n", infoPath);
+    } else {
+        printPath(out, "ERROR: Unable to write file: %s\n", infoPath);
+    }
+}
+
+}  // namespace nestora::tool

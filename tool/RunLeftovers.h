@@ -1,0 +1,38 @@
+#pragma once
+
+// What a run of the tool killed part-way leaves, and how repair settles it:
+// a staging folder (a create or repair that did not get to rename the bundle
+// into place), a deleting folder (a delete that did not get to empty the
+// bundle it had taken away), temporary files of replacements that did not
+// get to their rename, and, from older versions of the tool, bundles built
+// in place that never got their Info.plist. Each thing settled is reported
+// on a line of its own.
+
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+namespace nestora::tool {
+
+// Finishes or removes the staging and deleting folders in /Applications:
+// those of one category, or all of them. A whole staging folder whose
+// category has its preferences file and no bundle is renamed into place
+// (the create had made everything); any other is removed. A deleting
+// folder is removed, and the delete it belonged to is finished: the
+// preferences file goes too when the category has no bundle and no items.
+void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName);
+
+// Removes the temporary files left in a category's bundle.
+void removeBundleTemporaryFiles(std::FILE* out, std::string_view identifier);
+
+// Removes the temporary files left beside category preferences files: those
+// of one category, or of all of them.
+void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier);
+
+// Gives a category bundle that has no readable Info.plist naming a category
+// its missing launcher files and a fresh Info.plist (display name = the
+// directory name). Each file is written whole before it appears. Does
+// nothing to a bundle whose Info.plist names its category.
+void completeUnnamedBundle(std::FILE* out, std::string_view identifier);
+
+}  // namespace nestora::tool
