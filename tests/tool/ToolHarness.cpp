@@ -19,6 +19,11 @@ ToolDevice::ToolDevice() {
     makeFolder(kPrefsFolder);
 }
 
+ToolDevice::ToolDevice(const std::string& copyOfRoot) {
+    std::filesystem::copy(copyOfRoot, root(),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
+}
+
 RunResult ToolDevice::tool(const std::vector<std::string>& arguments,
                            const std::vector<std::string>& extraEnvironment) const {
     std::vector<std::string> argv{NESTORA_TOOL_PATH};

@@ -26,6 +26,9 @@ public:
     // The launcher folder with five small files (content "<name> v2"), and
     // the empty preferences folder.
     ToolDevice();
+    // A copy of another device root, folders, files and links as they are
+    // (a census lays out one device and runs on a fresh copy each time).
+    explicit ToolDevice(const std::string& copyOfRoot);
 
     RunResult tool(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& extraEnvironment = {}) const;
