@@ -425,7 +425,9 @@ bool createFileAt(const FileDescriptor& folder, std::string_view name, std::stri
     if (!fd) {
         return false;
     }
-    if (writeAll(fd.get(), bytes) && fchmod(fd.get(), mode & 07777) == 0 && fsync(fd.get()) == 0) {
+    // The mode first: a file cut short has the mode it will have and less
+    // content, never the whole content with a mode still to come.
+    if (fchmod(fd.get(), mode & 07777) == 0 && writeAll(fd.get(), bytes) && fsync(fd.get()) == 0) {
         return true;
     }
     fd = FileDescriptor();

@@ -109,8 +109,8 @@ ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name,
 // when anything is in the way.
 bool makeFolderAt(const FileDescriptor& folder, std::string_view name, mode_t mode);
 
-// Creates the file `name` (O_EXCL|O_NOFOLLOW) with the bytes and mode, and
-// flushes it to disk before it returns. On failure nothing is left at `name`.
+// Creates the file `name` (O_EXCL|O_NOFOLLOW) with the mode, writes the
+// bytes and flushes them to disk. On failure nothing is left at `name`.
 bool createFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes, mode_t mode);
 
 enum class MoveResult {

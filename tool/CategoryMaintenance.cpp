@@ -23,7 +23,9 @@ namespace {
 
 // The launcher files an upgrade replaces, in order.
 constexpr std::string_view kUpgradedFiles[] = {"NestoraLauncher", "MainWindow.nib", "Default.png"};
-constexpr std::string_view kLegacyFiles[] = {"list.txt", "cache.bin", "Prefs.bin"};
+// list.txt goes last: it is what marks a bundle as legacy, so a run killed
+// on the way leaves the rest for the next upgrade to remove.
+constexpr std::string_view kLegacyFiles[] = {"cache.bin", "Prefs.bin", "list.txt"};
 
 std::string joinPath(std::string_view folder, std::string_view name) {
     std::string path(folder);
@@ -141,7 +143,10 @@ void upgradeEveryCategory(std::FILE* out) {
 
 bool convertLegacyCategory(std::FILE* out, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
-    if (!categoryPrefsExist(identifier)) {
+    // An empty preferences file (a repair made it) holds nothing the legacy
+    // files would overrule: they are converted into it, not thrown away.
+    const bool empty = preferencesFileIsEmpty(identifier);
+    if (empty || !categoryPrefsExist(identifier)) {
         plist::Dictionary contents = readLegacyPrefs(bundlePath).value_or(plist::Dictionary{});
         if (auto items = readLegacyItemList(bundlePath)) {
             contents["items"] = std::move(*items);
@@ -149,7 +154,7 @@ bool convertLegacyCategory(std::FILE* out, std::string_view identifier) {
         // The file belongs to the user the app and the launcher run as. It is
         // written whole under a temporary name and handed over with fchown
         // before it appears; an unknown user leaves it root's.
-        const auto written = writeNewPreferencesFile(identifier, contents, privileged::lookupOwner("mobile", "mobile"));
+        const auto written = writeNewPreferencesFile(identifier, contents, privileged::lookupOwner("mobile", "mobile"), empty);
         if (written == privileged::ReplaceResult::WriteFailed || written == privileged::ReplaceResult::RenameFailed) {
             // The legacy files are the only copy of the items and settings:
             // they stay for the next upgrade.

@@ -73,11 +73,25 @@ bool removeCategoryItems(std::string_view identifier) {
 
 bool createEmptyPreferencesFile(std::string_view identifier) {
     auto folder = openPreferencesFolder();
-    return folder && privileged::createEmptyFileAt(*folder, preferencesFileName(identifier), 0644);
+    if (!folder || !privileged::createEmptyFileAt(*folder, preferencesFileName(identifier), 0644)) {
+        return false;
+    }
+    // On disk before the bundle that needs it is renamed into place.
+    privileged::syncFolder(*folder);
+    return true;
+}
+
+bool preferencesFileIsEmpty(std::string_view identifier) {
+    auto folder = openPreferencesFolder();
+    if (!folder) {
+        return false;
+    }
+    auto file = readPreferencesFile(*folder, identifier);
+    return file && file->bytes.empty();
 }
 
 privileged::ReplaceResult writeNewPreferencesFile(std::string_view identifier, const plist::Dictionary& contents,
-                                                  const std::optional<privileged::FileOwner>& owner) {
+                                                  const std::optional<privileged::FileOwner>& owner, bool overEmpty) {
     auto folder = openPreferencesFolder();
     if (!folder) {
         return privileged::ReplaceResult::WriteFailed;
@@ -85,7 +99,7 @@ privileged::ReplaceResult writeNewPreferencesFile(std::string_view identifier, c
     privileged::ReplaceOptions options;
     options.mode = 0644;
     options.owner = owner;
-    options.onlyIfAbsent = true;
+    options.onlyIfAbsent = !(overEmpty && preferencesFileIsEmpty(identifier));
     return privileged::replaceFileAt(*folder, preferencesFileName(identifier), plist::toBinary(plist::Value(contents)),
                                      options);
 }
@@ -99,7 +113,11 @@ RemoveOutcome removePreferencesFile(std::string_view identifier) {
     if (privileged::entryKind(*folder, name) == privileged::EntryKind::Missing) {
         return RemoveOutcome::Missing;
     }
-    return privileged::removeTreeAt(*folder, name) ? RemoveOutcome::Removed : RemoveOutcome::Failed;
+    if (!privileged::removeTreeAt(*folder, name)) {
+        return RemoveOutcome::Failed;
+    }
+    privileged::syncFolder(*folder);
+    return RemoveOutcome::Removed;
 }
 
 }  // namespace nestora::tool

@@ -33,11 +33,17 @@ bool removeCategoryItems(std::string_view identifier);
 // A zero-byte file; false when anything is at its name.
 bool createEmptyPreferencesFile(std::string_view identifier);
 
+// Whether the file is there and holds nothing at all (zero bytes: what
+// create and repair make).
+bool preferencesFileIsEmpty(std::string_view identifier);
+
 // Writes a new preferences file (binary property list) through a temporary
-// file renamed into place, owned by `owner` when given, never replacing a
-// file that appeared meanwhile.
+// file renamed into place, owned by `owner` when given. It never replaces a
+// file that appeared meanwhile, unless `overEmpty` is set and the file there
+// holds nothing.
 privileged::ReplaceResult writeNewPreferencesFile(std::string_view identifier, const plist::Dictionary& contents,
-                                                  const std::optional<privileged::FileOwner>& owner);
+                                                  const std::optional<privileged::FileOwner>& owner,
+                                                  bool overEmpty = false);
 
 enum class RemoveOutcome { Removed, Missing, Failed };
 

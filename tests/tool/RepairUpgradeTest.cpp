@@ -210,6 +210,18 @@ TEST_F(ToolLegacyConversion, AnExistingPreferencesFileWins) {
     EXPECT_FALSE(device.exists(legacyFile("Prefs.bin")));
 }
 
+TEST_F(ToolLegacyConversion, AnEmptyPreferencesFileARepairMadeDoesNotCostTheItems) {
+    device.writeFile(legacyFile("list.txt"), "MobileNotes.app\n");
+    device.writeFile(legacyFile("Prefs.bin"), std::string("\0", 1));
+    // Repair gives the bundle its (empty) preferences file first.
+    EXPECT_EQ(device.tool({"--repairall"}).out, "");
+    EXPECT_EQ(device.readFile(ToolDevice::prefsFile("Category004")), "");
+    EXPECT_EQ(device.tool({"-u", "Category004"}).out, "Updating category Category004\n");
+    const std::string json = device.plistJson(ToolDevice::prefsFile("Category004")).value_or("");
+    EXPECT_NE(json.find("\"items\": [\"com.apple.mobilenotes\"]"), std::string::npos) << json;
+    EXPECT_FALSE(device.exists(legacyFile("list.txt")));
+}
+
 TEST_F(ToolLegacyConversion, AFailedWriteKeepsTheLegacyFiles) {
     device.writeFile(legacyFile("list.txt"), "Camera.app\n");
     // No preferences folder to write into.
