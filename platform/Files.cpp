@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
@@ -210,6 +211,18 @@ bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t n
     UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir) (void)::fsync(dir.get());
     return true;
+}
+
+bool isAtomicWriteTemporaryFor(std::string_view entry, std::string_view name) {
+    static constexpr std::size_t kRandomPart = 6;  // mkostemp's XXXXXX
+    if (entry.size() != name.size() + 2 + kRandomPart || !entry.starts_with('.') ||
+        entry.substr(1, name.size()) != name || entry[1 + name.size()] != '.') {
+        return false;
+    }
+    const std::string_view random = entry.substr(entry.size() - kRandomPart);
+    return std::all_of(random.begin(), random.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
 }
 
 bool removeRecursively(std::string_view path) {

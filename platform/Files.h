@@ -54,6 +54,10 @@ bool createEmptyFile(std::string_view path);
 // process may, its owner; otherwise it gets `newFileMode` (less the umask).
 bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t newFileMode = 0644);
 
+// Whether a folder entry is the temporary file writeFileAtomically makes for
+// `name` (".<name>.XXXXXX"), left by a process killed before its rename.
+bool isAtomicWriteTemporaryFor(std::string_view entry, std::string_view name);
+
 // Removes the path and, for a folder, everything in it. Never follows a
 // symbolic link: a link inside the tree or at the path itself is removed as
 // a link. Succeeds when nothing is left at the path (also when nothing was

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/CategoryNaming.h"
+#include "platform/Files.h"
 #include "platform/Plist.h"
 #include "platform/PrivilegedFiles.h"
 #include "tool/BundleStaging.h"
@@ -29,20 +30,12 @@ void printPath(std::FILE* out, const char* format, std::string_view path) {
     std::fprintf(out, format, std::string(path).c_str());
 }
 
-// Older versions wrote Info.plist through a temporary ".Info.plist.XXXXXX".
-bool isOldInfoTemporary(std::string_view entry) {
-    static constexpr std::string_view kStem = ".Info.plist.";
-    return entry.size() == kStem.size() + 6 && entry.starts_with(kStem) &&
-           std::all_of(entry.begin() + kStem.size(), entry.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
-}
-
 bool isBundleTemporary(std::string_view entry) {
     if (!entry.starts_with('.')) {
         return false;
     }
     if (privileged::isTemporaryNameFor(entry, kInfoPlistName) || privileged::isTemporaryNameFor(entry, kIconName) ||
-        isOldInfoTemporary(entry)) {
+        files::isAtomicWriteTemporaryFor(entry, kInfoPlistName)) {
         return true;
     }
     return std::any_of(std::begin(kLauncherFiles), std::end(kLauncherFiles),
@@ -143,16 +136,20 @@ void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_v
     if (!entries) {
         return;
     }
-    static constexpr std::string_view kPlistTemporary = ".plist.tmp";
+    static constexpr std::string_view kPlistMark = ".plist.";
     for (const std::string& entry : *entries) {
-        // ".<identifier>.plist.tmp<suffix>"
-        const auto mark = entry.rfind(kPlistTemporary);
+        // ".<identifier>.plist.tmp<suffix>" (the tool's) or
+        // ".<identifier>.plist.XXXXXX" (the app's preferences writes)
+        const auto mark = entry.rfind(kPlistMark);
         if (!entry.starts_with('.') || mark == std::string::npos || mark < 1) {
             continue;
         }
         const std::string identifier = entry.substr(1, mark - 1);
-        if (!isCategoryBundleIdentifier(identifier) || (onlyIdentifier && identifier != *onlyIdentifier) ||
-            !privileged::isTemporaryNameFor(entry, preferencesFileName(identifier)) ||
+        if (!isCategoryBundleIdentifier(identifier) || (onlyIdentifier && identifier != *onlyIdentifier)) {
+            continue;
+        }
+        const std::string fileName = preferencesFileName(identifier);
+        if ((!privileged::isTemporaryNameFor(entry, fileName) && !files::isAtomicWriteTemporaryFor(entry, fileName)) ||
             privileged::entryKind(*folder, entry) != privileged::EntryKind::RegularFile) {
             continue;
         }

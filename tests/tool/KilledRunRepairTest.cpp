@@ -87,6 +87,9 @@ TEST(ToolKilledRunRepair, TemporaryFilesOfReplacementsAreRemovedAndNothingElse) 
     device.writeFile(bundle + "/.icon.png.tmpNOTHEXNOTHEX", "not ours");
     const std::string prefsTemporary = std::string(kPrefsFolder) + "/.com.quarvek.nestora.Category001.plist.tmp00112233aabb";
     device.writeFile(prefsTemporary, "half");
+    // The app's preferences writes leave theirs under another pattern.
+    const std::string appTemporary = std::string(kPrefsFolder) + "/.com.quarvek.nestora.Category001.plist.Xy09Zq";
+    device.writeFile(appTemporary, "half");
     device.writeFile(std::string(kPrefsFolder) + "/.com.example.app.plist.tmp00112233aabb", "another app's");
     const std::vector<std::string> lines = linesOf(device.tool({"--repairall"}).out);
     const std::vector<std::string> expected = {
@@ -94,6 +97,7 @@ TEST(ToolKilledRunRepair, TemporaryFilesOfReplacementsAreRemovedAndNothingElse) 
         "Removed temporary file: " + bundle + "/.icon.png.tmpabcdefabcdef",
         "Removed temporary file: " + bundle + "/.Info.plist.Ab12Cd",
         "Removed temporary file: " + prefsTemporary,
+        "Removed temporary file: " + appTemporary,
     };
     EXPECT_EQ(lines.size(), expected.size());
     for (const std::string& line : expected) {
