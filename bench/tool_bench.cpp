@@ -1,11 +1,17 @@
 // NestoraTool on the large device (1,000 categories, 2,000 apps): --list,
-// --repairall, --create with 999 numbers taken and --show of a 500-item
-// category, each against the I/O floor of the same run (reading the bytes of
-// the files the operation has to look at). In-process runs show the tool's
-// own cost; the whole-program runs add process start-up.
+// --repairall, --create with 999 numbers taken, --delete of a 500-item
+// category and --show of one, each against the I/O floor of the same run
+// (reading the bytes of the files the operation has to look at). In-process
+// runs show the tool's own cost; the whole-program runs add process
+// start-up. The in-process runs count the fsync calls the operation makes
+// and the time spent in them (counters "fsyncs" and "fsync_ms").
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,14 +19,60 @@
 #include "LargeDevice.h"
 #include "QuietRun.h"
 #include "common/CategoryNaming.h"
+#include "common/IconHiding.h"
 #include "platform/AppServices.h"
 #include "platform/Files.h"
 #include "platform/Plist.h"
 #include "tool/CategoryEnumeration.h"
 #include "tool/CategoryMaintenance.h"
+#include "tool/CategoryChanges.h"
+#include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
 
+// Every fsync and fdatasync of this process, the tool library's included,
+// comes here first: counted and timed, then done.
 namespace {
+struct FsyncTally {
+    long long calls = 0;
+    std::chrono::nanoseconds spent{0};
+};
+FsyncTally gFsyncs;
+
+template <typename Call>
+int timedSync(const char* name, int fd) {
+    static const auto real = reinterpret_cast<Call>(dlsym(RTLD_NEXT, name));
+    const auto start = std::chrono::steady_clock::now();
+    const int result = real(fd);
+    gFsyncs.spent += std::chrono::steady_clock::now() - start;
+    ++gFsyncs.calls;
+    return result;
+}
+}  // namespace
+
+extern "C" int fsync(int fd) { return timedSync<int (*)(int)>("fsync", fd); }
+extern "C" int fdatasync(int fd) { return timedSync<int (*)(int)>("fdatasync", fd); }
+
+namespace {
+
+// The fsyncs made in the timed parts of a benchmark, reported per iteration.
+class TimedFsyncs {
+public:
+    void start() { start_ = gFsyncs; }
+    void stop() {
+        calls_ += gFsyncs.calls - start_.calls;
+        spent_ += gFsyncs.spent - start_.spent;
+    }
+    void report(benchmark::State& state) const {
+        const double iterations = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+        state.counters["fsyncs"] = static_cast<double>(calls_) / iterations;
+        state.counters["fsync_ms"] = std::chrono::duration<double, std::milli>(spent_).count() / iterations;
+    }
+
+private:
+    FsyncTally start_;
+    long long calls_ = 0;
+    std::chrono::nanoseconds spent_{0};
+};
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -86,15 +138,19 @@ void BM_Create999Taken(benchmark::State& state) {
     Output out = discard();
     const std::string identifier = "com.quarvek.nestora.Category999";
     nestora::tool::removeCategoryFiles(out.get(), identifier);
+    TimedFsyncs fsyncs;
     for (auto _ : state) {
+        fsyncs.start();
         if (!nestora::tool::createCategory(out.get(), "Bench")) {
             state.SkipWithError("create failed");
             break;
         }
+        fsyncs.stop();
         state.PauseTiming();
         nestora::tool::removeCategoryFiles(out.get(), identifier);
         state.ResumeTiming();
     }
+    fsyncs.report(state);
     nestora::tool::repairCategory(out.get(), identifier);
 }
 BENCHMARK(BM_Create999Taken)->Unit(benchmark::kMillisecond);
@@ -116,6 +172,115 @@ void BM_Create999TakenProgram(benchmark::State& state) {
     nestora::tool::repairCategory(out.get(), identifier);
 }
 BENCHMARK(BM_Create999TakenProgram)->Unit(benchmark::kMillisecond);
+
+// A category of 500 items at Category999 (999 other numbers taken), as the
+// app leaves it: made by create, its items written to the preferences file.
+void makeCategoryOf500Items(std::FILE* out) {
+    const std::string identifier = "com.quarvek.nestora.Category999";
+    nestora::tool::removeCategoryFiles(out, identifier);
+    nestora::tool::createCategory(out, "Bench");
+    nestora::plist::Array items;
+    for (int n = 0; n < 500; ++n) {
+        char id[32];
+        std::snprintf(id, sizeof id, "com.example.app%04d", (n * 3) % 2000);
+        items.emplace_back(std::string(id));
+    }
+    nestora::plist::Dictionary contents;
+    contents["items"] = std::move(items);
+    nestora::files::writeFileAtomically(nestora::prefsPathForIdentifier(identifier),
+                                        nestora::plist::toBinary(nestora::plist::Value(contents)));
+}
+
+// --delete of it with the name service's index built: the tool's own cost
+// (un-hiding 500 items through the hide library the device has, here none;
+// removing "items"; taking the bundle away; removing the preferences file).
+void BM_Delete500Items(benchmark::State& state) {
+    nestora::bench::largeDeviceRoot();
+    Output out = discard();
+    nestora::platform::DeviceAppServices services;
+    benchmark::DoNotOptimize(services.bundleCount());
+    const nestora::tool::ToolContext context{out.get(), &services};
+    TimedFsyncs fsyncs;
+    for (auto _ : state) {
+        state.PauseTiming();
+        makeCategoryOf500Items(out.get());
+        state.ResumeTiming();
+        fsyncs.start();
+        if (!nestora::tool::deleteCategory(context, "com.quarvek.nestora.Category999")) {
+            state.SkipWithError("delete failed");
+            break;
+        }
+        fsyncs.stop();
+    }
+    fsyncs.report(state);
+    nestora::tool::repairCategory(out.get(), "com.quarvek.nestora.Category999");
+}
+BENCHMARK(BM_Delete500Items)->Unit(benchmark::kMillisecond);
+
+// The same as one run of the program: start-up and the name service's index.
+void BM_Delete500ItemsProgram(benchmark::State& state) {
+    nestora::bench::largeDeviceRoot();
+    Output out = discard();
+    for (auto _ : state) {
+        state.PauseTiming();
+        makeCategoryOf500Items(out.get());
+        state.ResumeTiming();
+        if (!runTool({"-d", "Category999"})) {
+            state.SkipWithError("NestoraTool -d failed");
+            break;
+        }
+    }
+    nestora::tool::repairCategory(out.get(), "com.quarvek.nestora.Category999");
+}
+BENCHMARK(BM_Delete500ItemsProgram)->Unit(benchmark::kMillisecond);
+
+// The same with the stand-in hide library installed and the 500 apps hidden
+// in it: each un-hide is a library call that rewrites (and flushes) the
+// stand-in's list of hidden apps, and the name service indexes every app to
+// give the library their paths. The stand-in's share is what this adds to
+// the run above.
+void BM_Delete500ItemsProgramWithStandInHideLibrary(benchmark::State& state) {
+    static constexpr const char* kHiddenIcons = "/var/lib/nestora/hidden-icons.plist";
+    const std::string root = nestora::bench::largeDeviceRoot();
+    Output out = discard();
+    const std::string library = root + "/usr/lib/hide.dylib";
+    std::filesystem::create_directories(root + "/usr/lib");
+    std::filesystem::create_directories(root + "/var/lib/nestora");
+    std::filesystem::copy_file(NESTORA_BINARY_DIR "/hide/hide.dylib", library,
+                               std::filesystem::copy_options::overwrite_existing);
+    makeCategoryOf500Items(out.get());
+    nestora::plist::Array hidden;
+    {
+        nestora::platform::DeviceAppServices services;
+        for (const std::string& item : nestora::tool::readCategoryItems("com.quarvek.nestora.Category999")) {
+            if (auto path = nestora::infoPlistPathForDisplayIdentifier(services, item)) hidden.emplace_back(*path);
+        }
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        makeCategoryOf500Items(out.get());
+        if (!nestora::plist::writeXmlAtomically(kHiddenIcons, nestora::plist::Value(hidden))) {
+            state.SkipWithError("the stand-in's list could not be written");
+            break;
+        }
+        state.ResumeTiming();
+        if (!runTool({"-d", "Category999"})) {
+            state.SkipWithError("NestoraTool -d failed");
+            break;
+        }
+        state.PauseTiming();
+        const auto left = nestora::plist::readFile(kHiddenIcons);
+        if (!left || !left->array() || !left->array()->empty()) {
+            state.SkipWithError("the delete left apps hidden");
+            break;
+        }
+        state.ResumeTiming();
+    }
+    state.counters["hidden_before"] = static_cast<double>(hidden.size());
+    std::filesystem::remove(library);
+    nestora::tool::repairCategory(out.get(), "com.quarvek.nestora.Category999");
+}
+BENCHMARK(BM_Delete500ItemsProgramWithStandInHideLibrary)->Unit(benchmark::kMillisecond);
 
 // The floor of --show: the Info.plist of every app the name lookup indexes
 // (both application folders), read once.

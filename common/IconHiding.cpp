@@ -9,6 +9,22 @@ namespace {
 // The library's entry points: the Info.plist path in, "did anything change" out.
 using HideEntry = bool (*)(const char* infoPlistPath);
 
+// The entry point for this direction; none when the library or the symbol
+// is missing. A set-user-id caller must not run code from a library its
+// invoker could have replaced.
+struct HideCall {
+    platform::DynamicLibrary library;
+    HideEntry entry;
+};
+
+std::optional<HideCall> openHideCall(bool hidden) {
+    auto library = platform::DynamicLibrary::open(kHideLibraryPath, platform::isPrivilegedRun());
+    if (!library) return std::nullopt;
+    auto entry = reinterpret_cast<HideEntry>(library->symbol(hidden ? "HideIcon" : "UnHideIcon"));
+    if (entry == nullptr) return std::nullopt;
+    return HideCall{std::move(*library), entry};
+}
+
 }  // namespace
 
 std::optional<std::string> infoPlistPathForDisplayIdentifier(const platform::AppServices& services,
@@ -25,17 +41,17 @@ std::string infoPlistPathForExecutable(std::string_view executablePath) {
 }
 
 bool setIconHiddenForInfoPlistPath(const std::optional<std::string>& infoPlistPath, bool hidden) {
-    // A set-user-id caller must not run code from a library its invoker could
-    // have replaced.
-    auto library = platform::DynamicLibrary::open(kHideLibraryPath, platform::isPrivilegedRun());
-    if (!library) return false;
-    auto entry = reinterpret_cast<HideEntry>(library->symbol(hidden ? "HideIcon" : "UnHideIcon"));
-    if (entry == nullptr) return false;
-    return entry(infoPlistPath ? infoPlistPath->c_str() : nullptr);
+    auto call = openHideCall(hidden);
+    return call && call->entry(infoPlistPath ? infoPlistPath->c_str() : nullptr);
 }
 
 bool setIconHidden(const platform::AppServices& services, std::string_view displayIdentifier, bool hidden) {
-    return setIconHiddenForInfoPlistPath(infoPlistPathForDisplayIdentifier(services, displayIdentifier), hidden);
+    // The library first: without it the call does nothing, and asking the
+    // home-screen services (which may have to index every app) is wasted.
+    auto call = openHideCall(hidden);
+    if (!call) return false;
+    const std::optional<std::string> path = infoPlistPathForDisplayIdentifier(services, displayIdentifier);
+    return call->entry(path ? path->c_str() : nullptr);
 }
 
 }  // namespace nestora
