@@ -47,40 +47,58 @@ std::optional<std::string> identifierNamedBy(const privileged::FileDescriptor& b
     return value ? value->stringForKey("CFBundleIdentifier") : std::nullopt;
 }
 
-BundleIdentity identifyCategoryBundle(std::string_view identifier) {
-    const std::string directoryName = categoryDirectoryName(identifier);
-    const std::string folderName = directoryName + ".app";
-    auto applications = privileged::openFolder(kApplicationsFolder);
+BundleInspection inspectCategoryBundle(const std::optional<privileged::FileDescriptor>& applications,
+                                       std::string_view identifier) {
+    BundleInspection inspection;
     if (!applications) {
-        return categoryBundleExists(identifier) ? BundleIdentity::Foreign : BundleIdentity::Absent;
+        inspection.identity = categoryBundleExists(identifier) ? BundleIdentity::Foreign : BundleIdentity::Absent;
+        return inspection;
     }
+    const std::string folderName = categoryDirectoryName(identifier) + ".app";
     switch (privileged::entryKind(*applications, folderName)) {
         case privileged::EntryKind::Missing:
-            return BundleIdentity::Absent;
+            inspection.identity = BundleIdentity::Absent;
+            return inspection;
         case privileged::EntryKind::Folder:
             break;
         default:
-            return BundleIdentity::Foreign;  // a file, a link, or what cannot be examined
+            inspection.identity = BundleIdentity::Foreign;  // a file, a link, or what cannot be examined
+            return inspection;
     }
     auto bundle = privileged::openFolderAt(*applications, folderName);
+    inspection.identity = BundleIdentity::Foreign;
     if (!bundle) {
-        return BundleIdentity::Foreign;
+        return inspection;
     }
     if (auto named = identifierNamedBy(*bundle)) {
-        return *named == identifier ? BundleIdentity::Category : BundleIdentity::Foreign;
+        if (*named == identifier) {
+            inspection.identity = BundleIdentity::Category;
+            inspection.named = true;
+            inspection.folder = std::move(bundle);
+        }
+        return inspection;
     }
     // A category whose Info.plist was lost or damaged is still known by the
     // launcher only the tool puts into a bundle, one cut short in the making
     // by holding no more than some launcher files.
     if (privileged::entryKind(*bundle, kLauncherExecutable) == privileged::EntryKind::RegularFile ||
         holdsOnlyLauncherFiles(*bundle)) {
-        return BundleIdentity::Category;
+        inspection.identity = BundleIdentity::Category;
+        inspection.folder = std::move(bundle);
     }
-    return BundleIdentity::Foreign;
+    return inspection;
+}
+
+BundleIdentity identifyCategoryBundle(std::string_view identifier) {
+    return inspectCategoryBundle(privileged::openFolder(kApplicationsFolder), identifier).identity;
 }
 
 bool mayChangeCategory(std::FILE* out, std::string_view identifier) {
-    if (identifyCategoryBundle(identifier) != BundleIdentity::Foreign) {
+    return mayChangeCategory(out, identifier, identifyCategoryBundle(identifier));
+}
+
+bool mayChangeCategory(std::FILE* out, std::string_view identifier, BundleIdentity identity) {
+    if (identity != BundleIdentity::Foreign) {
         return true;
     }
     std::fprintf(out, "ERROR: Not a category: %s\n", categoryDirectoryName(identifier).c_str());

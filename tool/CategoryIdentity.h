@@ -24,6 +24,17 @@ enum class BundleIdentity {
 
 BundleIdentity identifyCategoryBundle(std::string_view identifier);
 
+// The same with what was seen on the way, for callers that go on to work in
+// the bundle: a category's folder, opened, and whether its Info.plist names
+// it. `applications` is /Applications, opened (none when it cannot be).
+struct BundleInspection {
+    BundleIdentity identity = BundleIdentity::Absent;
+    std::optional<privileged::FileDescriptor> folder;  // set for a Category
+    bool named = false;                                // its Info.plist names the category
+};
+BundleInspection inspectCategoryBundle(const std::optional<privileged::FileDescriptor>& applications,
+                                       std::string_view identifier);
+
 // The CFBundleIdentifier of an open bundle's Info.plist; none when the file
 // is missing or unreadable or names none.
 std::optional<std::string> identifierNamedBy(const privileged::FileDescriptor& bundle);
@@ -32,5 +43,6 @@ std::optional<std::string> identifierNamedBy(const privileged::FileDescriptor& b
 // bundle is a category or there is none). Otherwise prints
 // "ERROR: Not a category: <directory name>" and returns false.
 bool mayChangeCategory(std::FILE* out, std::string_view identifier);
+bool mayChangeCategory(std::FILE* out, std::string_view identifier, BundleIdentity identity);
 
 }  // namespace nestora::tool

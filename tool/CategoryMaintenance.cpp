@@ -41,15 +41,23 @@ bool acceptScannedIdentifier(std::FILE* out, const std::string& identifier) {
     return identifierForCategoryOperand(out, categoryDirectoryName(identifier)).has_value();
 }
 
-// The repair of a category the caller checked: a missing bundle is made
-// (whole, under a staging name), one without its Info.plist completed, a
-// missing preferences file made, temporary files removed.
-void repairKnownCategory(std::FILE* out, std::string_view identifier) {
-    if (!categoryBundleExists(identifier)) {
+// The repair of one category: a missing bundle is made (whole, under a
+// staging name), one without its Info.plist completed, a missing
+// preferences file made, temporary files in the bundle removed. A bundle
+// that is no category is refused.
+void repairOne(std::FILE* out, const std::optional<privileged::FileDescriptor>& applications,
+               std::string_view identifier) {
+    const BundleInspection bundle = inspectCategoryBundle(applications, identifier);
+    if (!mayChangeCategory(out, identifier, bundle.identity)) {
+        return;
+    }
+    if (bundle.identity == BundleIdentity::Absent) {
         createCategoryBundle(out, bundlePathForIdentifier(identifier));
-    } else {
-        completeUnnamedBundle(out, identifier);
-        removeBundleTemporaryFiles(out, identifier);
+    } else if (bundle.folder) {
+        if (!bundle.named) {
+            completeUnnamedBundle(out, *bundle.folder, identifier);
+        }
+        removeBundleTemporaryFiles(out, *bundle.folder, identifier);
     }
     if (!categoryPrefsExist(identifier)) {
         createPrefsFile(out, identifier);
@@ -63,7 +71,7 @@ void repairCategory(std::FILE* out, std::string_view identifier) {
         return;
     }
     settleLeftoverFolders(out, categoryDirectoryName(identifier));
-    repairKnownCategory(out, identifier);
+    repairOne(out, privileged::openFolder(kApplicationsFolder), identifier);
     removePreferencesTemporaryFiles(out, identifier);
 }
 
@@ -84,9 +92,10 @@ void repairEveryCategory(std::FILE* out) {
             identifiers.push_back(std::move(identifier));
         }
     }
+    const auto applications = privileged::openFolder(kApplicationsFolder);
     for (const std::string& identifier : identifiers) {
-        if (acceptScannedIdentifier(out, identifier) && mayChangeCategory(out, identifier)) {
-            repairKnownCategory(out, identifier);
+        if (acceptScannedIdentifier(out, identifier)) {
+            repairOne(out, applications, identifier);
         }
     }
     removePreferencesTemporaryFiles(out, std::nullopt);

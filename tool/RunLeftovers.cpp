@@ -104,22 +104,18 @@ void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyD
     }
 }
 
-void removeBundleTemporaryFiles(std::FILE* out, std::string_view identifier) {
+void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
-    auto bundle = privileged::openFolder(bundlePath);
-    if (!bundle) {
-        return;
-    }
-    auto entries = privileged::listFolderAt(*bundle);
+    auto entries = privileged::listFolderAt(bundle);
     if (!entries) {
         return;
     }
     for (const std::string& entry : *entries) {
-        if (!isBundleTemporary(entry) || privileged::entryKind(*bundle, entry) != privileged::EntryKind::RegularFile) {
+        if (!isBundleTemporary(entry) || privileged::entryKind(bundle, entry) != privileged::EntryKind::RegularFile) {
             continue;
         }
         const std::string path = joinPath(bundlePath, entry);
-        if (privileged::removeTreeAt(*bundle, entry)) {
+        if (privileged::removeTreeAt(bundle, entry)) {
             printPath(out, "Removed temporary file: %s\n", path);
         } else {
             printPath(out, "ERROR: Unable to remove %s\n", path);
@@ -163,17 +159,10 @@ void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_v
     }
 }
 
-void completeUnnamedBundle(std::FILE* out, std::string_view identifier) {
+void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
-    auto bundle = privileged::openFolder(bundlePath);
-    if (!bundle) {
-        return;
-    }
-    if (identifierNamedBy(*bundle)) {
-        return;  // named: it is the category's (or the caller refused it)
-    }
     for (std::string_view name : kLauncherFiles) {
-        if (privileged::entryKind(*bundle, name) != privileged::EntryKind::Missing) {
+        if (privileged::entryKind(bundle, name) != privileged::EntryKind::Missing) {
             continue;
         }
         const std::string path = joinPath(bundlePath, name);
@@ -181,7 +170,7 @@ void completeUnnamedBundle(std::FILE* out, std::string_view identifier) {
         privileged::ReplaceOptions options;
         options.mode = source ? source->mode : 0;
         options.onlyIfAbsent = true;
-        if (source && privileged::replaceFileAt(*bundle, name, source->bytes, options) ==
+        if (source && privileged::replaceFileAt(bundle, name, source->bytes, options) ==
                           privileged::ReplaceResult::Replaced) {
             printPath(out, "Restored missing file: %s\n", path);
         } else {
@@ -193,7 +182,7 @@ void completeUnnamedBundle(std::FILE* out, std::string_view identifier) {
     privileged::ReplaceOptions options;
     options.mode = 0644;
     if (!xml.empty() &&
-        privileged::replaceFileAt(*bundle, kInfoPlistName, xml, options) == privileged::ReplaceResult::Replaced) {
+        privileged::replaceFileAt(bundle, kInfoPlistName, xml, options) == privileged::ReplaceResult::Replaced) {
         printPath(out, "Rebuilt Info.plist: %s\n", infoPath);
     } else {
         printPath(out, "ERROR: Unable to write file: %s\n", infoPath);

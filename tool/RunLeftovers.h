@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/PrivilegedFiles.h"
+
 namespace nestora::tool {
 
 // Finishes or removes the staging and deleting folders in /Applications:
@@ -22,17 +24,16 @@ namespace nestora::tool {
 // preferences file goes too when the category has no bundle and no items.
 void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName);
 
-// Removes the temporary files left in a category's bundle.
-void removeBundleTemporaryFiles(std::FILE* out, std::string_view identifier);
+// Removes the temporary files left in a category's bundle (open).
+void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier);
 
 // Removes the temporary files left beside category preferences files: those
 // of one category, or of all of them.
 void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier);
 
-// Gives a category bundle that has no readable Info.plist naming a category
+// Gives a category bundle (open) that has no readable Info.plist naming it
 // its missing launcher files and a fresh Info.plist (display name = the
-// directory name). Each file is written whole before it appears. Does
-// nothing to a bundle whose Info.plist names its category.
-void completeUnnamedBundle(std::FILE* out, std::string_view identifier);
+// directory name). Each file is written whole before it appears.
+void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier);
 
 }  // namespace nestora::tool
