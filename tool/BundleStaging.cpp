@@ -7,6 +7,7 @@
 #include "platform/Plist.h"
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryStore.h"
+#include "tool/PathText.h"
 
 namespace nestora::tool {
 
@@ -17,17 +18,6 @@ constexpr std::string_view kDeletingMark = "deleting";
 
 std::string_view markOf(LeftoverKind kind) { return kind == LeftoverKind::Staging ? kStagingMark : kDeletingMark; }
 
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    path.push_back('/');
-    path.append(name);
-    return path;
-}
-
-void printPath(std::FILE* out, const char* format, std::string_view path) {
-    std::fprintf(out, format, std::string(path).c_str());
-}
-
 std::string_view lastComponent(std::string_view path) { return path.substr(path.rfind('/') + 1); }
 
 // Copies the launcher files and writes the Info.plist into the staging
@@ -37,7 +27,7 @@ bool fillBundle(std::FILE* out, const privileged::FileDescriptor& staging, std::
     for (std::string_view name : kLauncherFiles) {
         std::optional<LauncherFile> source = readLauncherFile(name);
         if (!source || !privileged::createFileAt(staging, name, source->bytes, source->mode)) {
-            printPath(out, "ERROR: Unable to copy to dest: %s\n", joinPath(bundlePath, name));
+            printMessage(out, "ERROR: Unable to copy to dest: %s\n", joinPath(bundlePath, name));
             return false;
         }
     }
@@ -46,7 +36,7 @@ bool fillBundle(std::FILE* out, const privileged::FileDescriptor& staging, std::
     const std::string xml = plist::toXml(plist::Value(std::move(info)));
     if (xml.empty() || !privileged::createFileAt(staging, kInfoPlistName, xml, 0644) ||
         !privileged::syncFolder(staging)) {
-        printPath(out, "ERROR: Unable to write file: %s\n", joinPath(bundlePath, kInfoPlistName));
+        printMessage(out, "ERROR: Unable to write file: %s\n", joinPath(bundlePath, kInfoPlistName));
         return false;
     }
     return true;
@@ -124,13 +114,13 @@ std::optional<StagedBundle> StagedBundle::build(std::FILE* out, std::string_view
     auto applications = privileged::openFolder(kApplicationsFolder);
     std::optional<std::string> stagingName = leftoverFolderName(directoryName, LeftoverKind::Staging);
     if (!applications || !stagingName || !privileged::makeFolderAt(*applications, *stagingName, 0755)) {
-        printPath(out, "ERROR: Unable to create directory: %s\n", bundlePath);
+        printMessage(out, "ERROR: Unable to create directory: %s\n", bundlePath);
         return std::nullopt;
     }
     StagedBundle staged(std::move(*applications), std::move(*stagingName), bundleName);
     auto staging = privileged::openFolderAt(staged.applications_, staged.stagingName_);
     if (!staging) {
-        printPath(out, "ERROR: Unable to create directory: %s\n", bundlePath);
+        printMessage(out, "ERROR: Unable to create directory: %s\n", bundlePath);
         return std::nullopt;
     }
     if (!fillBundle(out, *staging, bundlePath, displayName)) {

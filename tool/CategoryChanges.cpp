@@ -8,6 +8,7 @@
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
+#include "tool/PathText.h"
 #include "tool/TerminalText.h"
 
 namespace nestora::tool {
@@ -16,10 +17,6 @@ namespace {
 
 constexpr std::string_view kIconName = "icon.png";
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
-
-void printText(std::FILE* out, const char* format, std::string_view text) {
-    std::fprintf(out, format, std::string(text).c_str());
-}
 
 }  // namespace
 
@@ -40,7 +37,7 @@ bool unhideCategoryItems(const ToolContext& context, std::string_view identifier
         }
     }
     if (!removeCategoryItems(identifier)) {
-        printText(context.out, "ERROR: Unable to save preferences for %s\n", identifier);
+        printMessage(context.out, "ERROR: Unable to save preferences for %s\n", identifier);
         return false;
     }
     return true;
@@ -56,18 +53,18 @@ bool setCategoryIcon(const ToolContext& context, std::string_view identifier, st
     if (!source.bytes) {
         // The path may be a file name someone else chose (the app's icon
         // folders): printed in a form no terminal acts on.
-        printText(context.out, "ERROR: Unable to read icon file: %s\n", printableText(sourcePath));
+        printMessage(context.out, "ERROR: Unable to read icon file: %s\n", printableText(sourcePath));
         return false;
     }
     if (!hasPngSignature(*source.bytes)) {
-        printText(context.out, "ERROR: Icon file is not a PNG image: %s\n", printableText(sourcePath));
+        printMessage(context.out, "ERROR: Icon file is not a PNG image: %s\n", printableText(sourcePath));
         return false;
     }
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     const std::string iconPath = bundlePath + "/" + std::string(kIconName);
     auto folder = privileged::openFolder(bundlePath);
     if (!folder) {
-        printText(context.out, "ERROR: Unable to write file: %s\n", iconPath);
+        printMessage(context.out, "ERROR: Unable to write file: %s\n", iconPath);
         return false;
     }
     privileged::ReplaceOptions options;
@@ -76,13 +73,13 @@ bool setCategoryIcon(const ToolContext& context, std::string_view identifier, st
         case privileged::ReplaceResult::Replaced:
             return true;
         case privileged::ReplaceResult::RenameFailed:
-            printText(context.out, "ERROR: Unable to remove %s\n", iconPath);
+            printMessage(context.out, "ERROR: Unable to remove %s\n", iconPath);
             return false;
         case privileged::ReplaceResult::WriteFailed:
         case privileged::ReplaceResult::AlreadyExists:
             break;
     }
-    printText(context.out, "ERROR: Unable to write file: %s\n", iconPath);
+    printMessage(context.out, "ERROR: Unable to write file: %s\n", iconPath);
     return false;
 }
 

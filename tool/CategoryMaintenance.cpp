@@ -15,6 +15,7 @@
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
 #include "tool/LegacyFormat.h"
+#include "tool/PathText.h"
 #include "tool/RunLeftovers.h"
 
 namespace nestora::tool {
@@ -26,13 +27,6 @@ constexpr std::string_view kUpgradedFiles[] = {"NestoraLauncher", "MainWindow.ni
 // list.txt goes last: it is what marks a bundle as legacy, so a run killed
 // on the way leaves the rest for the next upgrade to remove.
 constexpr std::string_view kLegacyFiles[] = {"cache.bin", "Prefs.bin", "list.txt"};
-
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    path.push_back('/');
-    path.append(name);
-    return path;
-}
 
 // Identifiers found by a scan come from names anyone with a preferences
 // folder can make; the all-categories forms take only those whose directory

@@ -8,23 +8,9 @@
 #include "tool/BundleStaging.h"
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
+#include "tool/PathText.h"
 
 namespace nestora::tool {
-
-namespace {
-
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    path.push_back('/');
-    path.append(name);
-    return path;
-}
-
-void printPath(std::FILE* out, const char* format, std::string_view path) {
-    std::fprintf(out, format, std::string(path).c_str());
-}
-
-}  // namespace
 
 std::string categoryBundlePathForNumber(int number) {
     std::array<char, 40> buffer{};
@@ -69,7 +55,7 @@ plist::Dictionary categoryInfoDictionary(std::string_view identifier) {
 BundleOutcome createCategoryBundle(std::FILE* out, std::string_view bundlePath, bool reportTakenFolder) {
     const auto reportTaken = [&] {
         if (reportTakenFolder) {
-            printPath(out, "ERROR: Unable to create directory: %s\n", bundlePath);
+            printMessage(out, "ERROR: Unable to create directory: %s\n", bundlePath);
         }
         return BundleOutcome::FolderTaken;
     };
@@ -89,13 +75,13 @@ BundleOutcome createCategoryBundle(std::FILE* out, std::string_view bundlePath, 
         case StagedBundle::Outcome::Failed:
             break;
     }
-    printPath(out, "ERROR: Unable to create directory: %s\n", bundlePath);
+    printMessage(out, "ERROR: Unable to create directory: %s\n", bundlePath);
     return BundleOutcome::Failed;
 }
 
 bool createPrefsFile(std::FILE* out, std::string_view identifier) {
     if (!createEmptyPreferencesFile(identifier)) {
-        printPath(out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(identifier));
+        printMessage(out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(identifier));
         return false;
     }
     return true;
@@ -123,7 +109,7 @@ bool createCategory(std::FILE* out, std::string_view displayName) {
                 firstNumber = *number + 1;
                 continue;
             }
-            printPath(out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(identifier));
+            printMessage(out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(identifier));
             return false;
         }
         switch (staged->publish()) {
@@ -140,7 +126,7 @@ bool createCategory(std::FILE* out, std::string_view displayName) {
             case StagedBundle::Outcome::Failed:
                 break;
         }
-        printPath(out, "ERROR: Unable to create directory: %s\n", path);
+        printMessage(out, "ERROR: Unable to create directory: %s\n", path);
         removeCategoryParts(out, identifier, false, true);
         return false;
     }
@@ -154,7 +140,7 @@ bool renameCategory(std::FILE* out, std::string_view identifier, std::string_vie
     const std::string infoPath = joinPath(bundlePath, kInfoPlistName);
     auto folder = privileged::openFolder(bundlePath);
     if (!folder) {
-        printPath(out, "ERROR: Unable to write file: %s\n", infoPath);
+        printMessage(out, "ERROR: Unable to write file: %s\n", infoPath);
         return false;
     }
     std::optional<plist::Value> info;
@@ -176,13 +162,13 @@ bool renameCategory(std::FILE* out, std::string_view identifier, std::string_vie
         case privileged::ReplaceResult::Replaced:
             return true;
         case privileged::ReplaceResult::RenameFailed:
-            printPath(out, "ERROR: Unable to remove %s\n", infoPath);
+            printMessage(out, "ERROR: Unable to remove %s\n", infoPath);
             return false;
         case privileged::ReplaceResult::WriteFailed:
         case privileged::ReplaceResult::AlreadyExists:
             break;
     }
-    printPath(out, "ERROR: Unable to write file: %s\n", infoPath);
+    printMessage(out, "ERROR: Unable to write file: %s\n", infoPath);
     return false;
 }
 
@@ -191,19 +177,19 @@ bool removeCategoryParts(std::FILE* out, std::string_view identifier, bool bundl
     if (bundle) {
         const std::string bundlePath = bundlePathForIdentifier(identifier);
         if (moveBundleAway(bundlePath, movedAway) == BundleMove::Failed) {
-            printPath(out, "ERROR: Unable to remove %s\n", bundlePath);
+            printMessage(out, "ERROR: Unable to remove %s\n", bundlePath);
             return false;
         }
     }
     bool removed = true;
     if (preferences && removePreferencesFile(identifier) == RemoveOutcome::Failed) {
-        printPath(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
+        printMessage(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
         removed = false;
     }
     // The bundle is out of the category's name already; its folder is
     // emptied last, and a repair removes what a killed run leaves of it.
     if (movedAway && !removeLeftoverFolder(*movedAway)) {
-        printPath(out, "ERROR: Unable to remove %s\n", leftoverFolderPath(*movedAway));
+        printMessage(out, "ERROR: Unable to remove %s\n", leftoverFolderPath(*movedAway));
         removed = false;
     }
     return removed;

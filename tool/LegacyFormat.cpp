@@ -4,6 +4,7 @@
 
 #include "platform/Files.h"
 #include "platform/PrivilegedFiles.h"
+#include "tool/PathText.h"
 #include "tool/TextArguments.h"
 
 namespace nestora::tool {
@@ -65,13 +66,6 @@ private:
 
 bool isPlainName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
-}
-
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    path.push_back('/');
-    path.append(name);
-    return path;
 }
 
 }  // namespace

@@ -12,23 +12,13 @@
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
+#include "tool/PathText.h"
 
 namespace nestora::tool {
 
 namespace {
 
 constexpr std::string_view kIconName = "icon.png";
-
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    path.push_back('/');
-    path.append(name);
-    return path;
-}
-
-void printPath(std::FILE* out, const char* format, std::string_view path) {
-    std::fprintf(out, format, std::string(path).c_str());
-}
 
 bool isBundleTemporary(std::string_view entry) {
     if (!entry.starts_with('.')) {
@@ -64,7 +54,7 @@ void finishDelete(std::FILE* out, const LeftoverFolder& folder) {
         return;
     }
     if (removePreferencesFile(identifier) == RemoveOutcome::Failed) {
-        printPath(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
+        printMessage(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
     }
 }
 
@@ -87,18 +77,18 @@ void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyD
         }
         const std::string path = leftoverFolderPath(*folder);
         if (folder->kind == LeftoverKind::Staging && finishCreate(*applications, *folder)) {
-            printPath(out, "Finished creating category: %s\n",
+            printMessage(out, "Finished creating category: %s\n",
                       bundlePathForIdentifier(std::string(kCategoryIdentifierPrefix) + folder->directoryName));
             continue;
         }
         if (!privileged::removeTreeAt(*applications, entry)) {
-            printPath(out, "ERROR: Unable to remove %s\n", path);
+            printMessage(out, "ERROR: Unable to remove %s\n", path);
             continue;
         }
         if (folder->kind == LeftoverKind::Staging) {
-            printPath(out, "Removed unfinished category: %s\n", path);
+            printMessage(out, "Removed unfinished category: %s\n", path);
         } else {
-            printPath(out, "Finished deleting category: %s\n", path);
+            printMessage(out, "Finished deleting category: %s\n", path);
             finishDelete(out, *folder);
         }
     }
@@ -116,9 +106,9 @@ void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor
         }
         const std::string path = joinPath(bundlePath, entry);
         if (privileged::removeTreeAt(bundle, entry)) {
-            printPath(out, "Removed temporary file: %s\n", path);
+            printMessage(out, "Removed temporary file: %s\n", path);
         } else {
-            printPath(out, "ERROR: Unable to remove %s\n", path);
+            printMessage(out, "ERROR: Unable to remove %s\n", path);
         }
     }
 }
@@ -152,9 +142,9 @@ void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_v
         // The folder is the user's: only the name goes, whatever it points at.
         const std::string path = joinPath(kCategoryPreferencesFolder, entry);
         if (privileged::removeTreeAt(*folder, entry)) {
-            printPath(out, "Removed temporary file: %s\n", path);
+            printMessage(out, "Removed temporary file: %s\n", path);
         } else {
-            printPath(out, "ERROR: Unable to remove %s\n", path);
+            printMessage(out, "ERROR: Unable to remove %s\n", path);
         }
     }
 }
@@ -172,9 +162,9 @@ void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bun
         options.onlyIfAbsent = true;
         if (source && privileged::replaceFileAt(bundle, name, source->bytes, options) ==
                           privileged::ReplaceResult::Replaced) {
-            printPath(out, "Restored missing file: %s\n", path);
+            printMessage(out, "Restored missing file: %s\n", path);
         } else {
-            printPath(out, "ERROR: Unable to copy to dest: %s\n", path);
+            printMessage(out, "ERROR: Unable to copy to dest: %s\n", path);
         }
     }
     const std::string infoPath = joinPath(bundlePath, kInfoPlistName);
@@ -183,9 +173,9 @@ void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bun
     options.mode = 0644;
     if (!xml.empty() &&
         privileged::replaceFileAt(bundle, kInfoPlistName, xml, options) == privileged::ReplaceResult::Replaced) {
-        printPath(out, "Rebuilt Info.plist: %s\n", infoPath);
+        printMessage(out, "Rebuilt Info.plist: %s\n", infoPath);
     } else {
-        printPath(out, "ERROR: Unable to write file: %s\n", infoPath);
+        printMessage(out, "ERROR: Unable to write file: %s\n", infoPath);
     }
 }
 
