@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/AppServices.h"
 #include "tests/support/PythonPlist.h"
 #include "tests/tool/ToolHarness.h"
 
@@ -35,6 +36,15 @@ TEST(ToolKilledRunRepair, AWholeStagingFolderWhosePreferencesExistBecomesTheCate
                   .find("\"CFBundleDisplayName\": \"Games\""),
               std::string::npos);
     EXPECT_EQ(device.tool({"--repairall"}).out, "");
+}
+
+TEST(ToolKilledRunRepair, NoScanTakesAStagingFolderForACategoryOrAnApp) {
+    ToolDevice device;
+    makeBundleAt(device, "Category003", "Games", kStaging);
+    EXPECT_EQ(device.tool({"--list"}).out, "No categories found.\n");
+    const platform::DeviceAppServices services;
+    EXPECT_EQ(services.bundleCount(), 0u);
+    EXPECT_FALSE(services.executablePathForDisplayIdentifier(ToolDevice::identifier("Category003")));
 }
 
 TEST(ToolKilledRunRepair, AnyOtherStagingFolderIsRolledBack) {
