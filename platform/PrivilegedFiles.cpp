@@ -407,8 +407,13 @@ bool isTemporaryNameFor(std::string_view entry, std::string_view name) {
         return false;
     }
     entry.remove_prefix(kTemporaryMark.size());
-    return std::all_of(entry.begin(), entry.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return isRandomSuffix(entry);
+}
+
+bool isRandomSuffix(std::string_view text) {
+    return text.size() == kSuffixDigits && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
 }
 
 bool makeFolderAt(const FileDescriptor& folder, std::string_view name, mode_t mode) {

@@ -128,6 +128,8 @@ bool syncFolder(const FileDescriptor& folder);
 
 // Twelve random hexadecimal digits: the unique part of a temporary name.
 std::string randomSuffix();
+// Whether the text is one randomSuffix could have made.
+bool isRandomSuffix(std::string_view text);
 
 // Whether `entry` is a temporary name replaceFileAt made for `name` in a run
 // that was killed before it could rename or remove it.

@@ -96,10 +96,7 @@ std::optional<LeftoverFolder> parseLeftoverFolderName(std::string_view entry) {
     } else {
         return std::nullopt;
     }
-    const std::string expectedSuffix = privileged::randomSuffix();
-    if (!rest.starts_with('.') || rest.size() != expectedSuffix.size() + 1 ||
-        !std::all_of(rest.begin() + 1, rest.end(),
-                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }) ||
+    if (!rest.starts_with('.') || !privileged::isRandomSuffix(rest.substr(1)) ||
         !isPlainCategoryName(folder.directoryName)) {
         return std::nullopt;
     }
@@ -130,7 +127,9 @@ std::optional<StagedBundle> StagedBundle::build(std::FILE* out, std::string_view
 }
 
 StagedBundle::StagedBundle(privileged::FileDescriptor applications, std::string stagingName, std::string bundleName)
-    : applications_(std::move(applications)), stagingName_(std::move(stagingName)), bundleName_(std::move(bundleName)) {}
+    : applications_(std::move(applications)),
+      stagingName_(std::move(stagingName)),
+      bundleName_(std::move(bundleName)) {}
 
 StagedBundle::StagedBundle(StagedBundle&& other) noexcept
     : applications_(std::move(other.applications_)),

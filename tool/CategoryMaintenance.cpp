@@ -157,7 +157,8 @@ bool convertLegacyCategory(std::FILE* out, std::string_view identifier) {
         // The file belongs to the user the app and the launcher run as. It is
         // written whole under a temporary name and handed over with fchown
         // before it appears; an unknown user leaves it root's.
-        const auto written = writeNewPreferencesFile(identifier, contents, privileged::lookupOwner("mobile", "mobile"), empty);
+        const auto written =
+            writeNewPreferencesFile(identifier, contents, privileged::lookupOwner("mobile", "mobile"), empty);
         if (written == privileged::ReplaceResult::WriteFailed || written == privileged::ReplaceResult::RenameFailed) {
             // The legacy files are the only copy of the items and settings:
             // they stay for the next upgrade.

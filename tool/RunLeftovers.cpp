@@ -58,6 +58,17 @@ void finishDelete(std::FILE* out, const LeftoverFolder& folder) {
     }
 }
 
+// Removes a temporary file a killed run left (never through a link) and
+// says so.
+void removeTemporaryFile(std::FILE* out, const privileged::FileDescriptor& folder, const std::string& entry,
+                         const std::string& path) {
+    if (privileged::removeTreeAt(folder, entry)) {
+        printMessage(out, "Removed temporary file: %s\n", path);
+    } else {
+        printMessage(out, "ERROR: Unable to remove %s\n", path);
+    }
+}
+
 }  // namespace
 
 void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName) {
@@ -78,7 +89,7 @@ void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyD
         const std::string path = leftoverFolderPath(*folder);
         if (folder->kind == LeftoverKind::Staging && finishCreate(*applications, *folder)) {
             printMessage(out, "Finished creating category: %s\n",
-                      bundlePathForIdentifier(std::string(kCategoryIdentifierPrefix) + folder->directoryName));
+                         joinPath(kApplicationsFolder, folder->directoryName + ".app"));
             continue;
         }
         if (!privileged::removeTreeAt(*applications, entry)) {
@@ -104,12 +115,7 @@ void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor
         if (!isBundleTemporary(entry) || privileged::entryKind(bundle, entry) != privileged::EntryKind::RegularFile) {
             continue;
         }
-        const std::string path = joinPath(bundlePath, entry);
-        if (privileged::removeTreeAt(bundle, entry)) {
-            printMessage(out, "Removed temporary file: %s\n", path);
-        } else {
-            printMessage(out, "ERROR: Unable to remove %s\n", path);
-        }
+        removeTemporaryFile(out, bundle, entry, joinPath(bundlePath, entry));
     }
 }
 
@@ -140,12 +146,7 @@ void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_v
             continue;
         }
         // The folder is the user's: only the name goes, whatever it points at.
-        const std::string path = joinPath(kCategoryPreferencesFolder, entry);
-        if (privileged::removeTreeAt(*folder, entry)) {
-            printMessage(out, "Removed temporary file: %s\n", path);
-        } else {
-            printMessage(out, "ERROR: Unable to remove %s\n", path);
-        }
+        removeTemporaryFile(out, *folder, entry, joinPath(kCategoryPreferencesFolder, entry));
     }
 }
 
