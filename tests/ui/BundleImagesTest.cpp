@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include "platform/Files.h"
+#include "tests/support/TestPng.h"
 #include "tests/ui/AppDevice.h"
 #include "ui/BundleImages.h"
 
@@ -52,6 +53,39 @@ TEST(BundleImages, OutsideImagesAreBoundedBeforeDecoding) {
     device.writeFile("/big.png", pngBytes(QSize(200, 100)));
     EXPECT_EQ(imageAtPath("/big.png", QSize(57, 57)).size(), QSize(57, 28));
     EXPECT_EQ(imageAtPath("/Applications/Nestora.app/icons/Games.png", QSize(80, 102)).size(), QSize(57, 57));
+}
+
+// What a device's app bundles hold: the optimised form is drawn as the phone
+// draws it, through the same loader as every other file.
+TEST(BundleImages, OptimisedFilesAreDrawnLikeStandardOnes) {
+    test::AppDevice device;
+    const test::TestPicture picture = test::patternPicture(57, 57, true);
+    const test::TestPicture shown = test::throughPremultiplication(picture);
+    const std::string standard = test::standardPng(picture);
+    device.writeFile("/standard.png", standard);
+    device.writeFile("/optimised.png", *test::optimisedPng(standard));
+    device.writeFile("/interlaced.png",
+                     *test::optimisedPng(test::standardPng(picture, {test::PngLayout::Rgba, true})));
+    for (const char* path : {"/optimised.png", "/interlaced.png"}) {
+        // A pixmap holds its pixels premultiplied: compared so, exactly.
+        const QImage image = imageAtPath(path).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        ASSERT_EQ(image.size(), QSize(57, 57)) << path;
+        for (int y = 0; y < 57; y += 7) {
+            for (int x = 0; x < 57; x += 5) {
+                const std::uint8_t* p = shown.pixel(x, y);
+                EXPECT_EQ(image.pixel(x, y), qPremultiply(qRgba(p[0], p[1], p[2], p[3]))) << path << " " << x << "," << y;
+            }
+        }
+    }
+    const std::uint8_t* opaque = picture.pixel(3, 0);
+    EXPECT_EQ(imageAtPath("/standard.png").toImage().pixel(3, 0), qRgba(opaque[0], opaque[1], opaque[2], opaque[3]));
+    EXPECT_EQ(imageAtPath("/optimised.png", QSize(29, 29)).size(), QSize(29, 29));
+
+    // Damaged, it is no picture at all, not a half-read one.
+    std::string damaged = *test::optimisedPng(standard);
+    damaged[damaged.size() / 2] ^= 0x55;
+    device.writeFile("/damaged.png", damaged);
+    EXPECT_TRUE(imageAtPath("/damaged.png").isNull());
 }
 
 }  // namespace
