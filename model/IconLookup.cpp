@@ -1,5 +1,6 @@
 #include "model/IconLookup.h"
 
+#include "model/NamedIconFiles.h"
 #include "platform/Files.h"
 #include "platform/Plist.h"
 
@@ -19,6 +20,17 @@ std::string inBundle(std::string_view bundlePath, std::string_view name) {
     path += '/';
     path += name;
     return path;
+}
+
+constexpr std::string_view kIconFileKey = "CFBundleIconFile";
+
+// The CFBundleIconFile text; a value of another type counts as absent.
+std::optional<std::string> iconFileFrom(const plist::Dictionary& info) {
+    const auto found = info.find(kIconFileKey);
+    if (found == info.end() || !found->second.isString()) {
+        return std::nullopt;
+    }
+    return *found->second.string();
 }
 
 // An icon is a file; a folder or a dangling link by that name is not one.
@@ -46,29 +58,29 @@ std::optional<std::string> iconPathForBundlePath(std::string_view bundlePath) {
     if (auto path = ifIconFile(inBundle(bundlePath, "Icon.png"))) {
         return path;
     }
-    const auto iconFile = iconFileFromInfoPlist(inBundle(bundlePath, "Info.plist"));
-    if (!iconFile) {
+    // One read of the Info.plist serves the old key and the newer ones.
+    const auto info = plist::readDictionaryKeys(
+        inBundle(bundlePath, "Info.plist"),
+        {kIconFileKey, kIconsKey, kIconsIphoneKey, kIconFilesKey, kIconFilesIphoneKey});
+    if (!info) {
         return std::nullopt;
     }
-    // Only an exact ".png" is taken as given; "Icon" and "Icon.PNG" both get
-    // ".png" appended.
-    if (iconFile->ends_with(".png")) {
-        return ifIconFile(inBundle(bundlePath, *iconFile));
+    if (const auto iconFile = iconFileFrom(*info)) {
+        // Only an exact ".png" is taken as given; "Icon" and "Icon.PNG" both
+        // get ".png" appended.
+        const std::string name = iconFile->ends_with(".png") ? *iconFile : *iconFile + ".png";
+        if (auto path = ifIconFile(inBundle(bundlePath, name))) {
+            return path;
+        }
     }
-    return ifIconFile(inBundle(bundlePath, *iconFile + ".png"));
+    // Nothing yet: the keys of later systems may still name the icon.
+    return bestIconFile(bundlePath, iconNamesFromInfo(*info));
 }
 
 std::optional<std::string> iconFileFromInfoPlist(std::string_view infoPlistPath) {
     // A list shows many rows; only the one key is converted.
-    const auto info = plist::readDictionaryKeys(infoPlistPath, {"CFBundleIconFile"});
-    if (!info) {
-        return std::nullopt;
-    }
-    const auto found = info->find("CFBundleIconFile");
-    if (found == info->end() || !found->second.isString()) {
-        return std::nullopt;
-    }
-    return *found->second.string();
+    const auto info = plist::readDictionaryKeys(infoPlistPath, {kIconFileKey});
+    return info ? iconFileFrom(*info) : std::nullopt;
 }
 
 std::optional<std::string> bundlePathForDisplayIdentifier(const platform::AppServices& services,

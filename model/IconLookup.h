@@ -19,7 +19,9 @@ namespace nestora::model {
 //  3. "P/icon.png" if it exists; 4. "P/Icon.png" if it exists;
 //  5. the Info.plist's CFBundleIconFile F: "P/F" when F ends in ".png"
 //     (case counting), else "P/F.png", if that file exists.
-// None otherwise.
+// When these find no file, the icon files the Info.plist names through the
+// newer keys (NamedIconFiles.h), the one that best fits the home screen's
+// icon. None otherwise.
 std::optional<std::string> iconPathForBundlePath(std::string_view bundlePath);
 
 // iconFileFromInfoPlist: the CFBundleIconFile text of a property-list

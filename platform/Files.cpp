@@ -238,13 +238,19 @@ bool removeRecursively(std::string_view path) {
 
 namespace {
 
-std::optional<std::string> readOpenedFile(std::string_view path, std::size_t limit, int extraFlags) {
+// The open file at `path` when it is a regular file, with its status.
+UniqueFd openRegularFile(std::string_view path, int extraFlags, struct stat& st) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it then fails
     // the regular-file test below. Reads of a regular file ignore the flag.
     UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | extraFlags));
-    if (!fd) return std::nullopt;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return UniqueFd();
+    return fd;
+}
+
+std::optional<std::string> readOpenedFile(std::string_view path, std::size_t limit, int extraFlags) {
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    UniqueFd fd = openRegularFile(path, extraFlags, st);
+    if (!fd) return std::nullopt;
     if (static_cast<std::uint64_t>(st.st_size) > limit) return std::nullopt;
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
@@ -268,6 +274,25 @@ std::optional<std::string> readFile(std::string_view path, std::size_t limit) { 
 
 std::optional<std::string> readFileNotThroughLink(std::string_view path, std::size_t limit) {
     return readOpenedFile(path, limit, O_NOFOLLOW);
+}
+
+std::optional<std::string> readFileStart(std::string_view path, std::size_t count) {
+    struct stat st {};
+    UniqueFd fd = openRegularFile(path, 0, st);
+    if (!fd) return std::nullopt;
+    std::string bytes(count, '\0');
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, count - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
 }
 
 }  // namespace nestora::files

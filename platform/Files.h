@@ -73,4 +73,9 @@ std::optional<std::string> readFile(std::string_view path, std::size_t limit = S
 // have put a link in place of, such as an app's Info.plist.
 std::optional<std::string> readFileNotThroughLink(std::string_view path, std::size_t limit = SIZE_MAX);
 
+// The first `count` bytes of a regular file (all of it when it is shorter),
+// or none when it cannot be read or is not a regular file: for a look at a
+// file's header without reading the rest.
+std::optional<std::string> readFileStart(std::string_view path, std::size_t count);
+
 }  // namespace nestora::files
