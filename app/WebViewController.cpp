@@ -1,10 +1,5 @@
 #include "app/WebViewController.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTextBrowser>
-
 #include "ui/NavigationBar.h"
 #include "ui/ProgressOverlay.h"
 #include "ui/QtOwnership.h"
@@ -12,21 +7,7 @@
 
 namespace nestora::app {
 
-namespace {
-
-constexpr int kTransferTimeoutMs = 30000;
-
-// Shows rich text only: it never reads local files or fetches images that a
-// page names, so a page cannot make the app touch anything but the page.
-class PageView : public QTextBrowser {
-public:
-    QVariant loadResource(int, const QUrl&) override { return {}; }
-};
-
-}  // namespace
-
-WebViewController::WebViewController(QString urlString, QString title)
-    : url_(std::move(urlString)), network_(std::make_unique<QNetworkAccessManager>()) {
+WebViewController::WebViewController(QString urlString, QString title) : url_(std::move(urlString)) {
     setTitle(title);
     // 420 points high, more than the screen stack's 413: presented at the
     // stack's top left in its own size, so the page's last points show.
@@ -43,24 +24,22 @@ WebViewController::WebViewController(QString urlString, QString title)
     connect(back, &ui::BarButtonItem::triggered, this, &WebViewController::backButtonTapped);
     titleBar_->showItem(title, back, nullptr, QString());
 
-    webView_ = ui::adoptChild(std::make_unique<PageView>(), this);
+    webView_ = ui::makeChild<ui::WebView>(this);
     webView_->setGeometry(0, ui::NavigationBar::kHeight, 320, 376);
     webView_->setStyleSheet(QStringLiteral("QTextBrowser { background: black; color: white; border: none; }"));
-    webView_->setOpenLinks(false);
-    webView_->setOpenExternalLinks(false);
+    webView_->setPageLimit(kPageLimit);
+    webView_->setDelegate(this);
     webView_->hide();
-    connect(webView_, &QTextBrowser::anchorClicked, this, &WebViewController::linkClicked);
 }
 
 WebViewController::~WebViewController() {
-    if (reply_) {
-        reply_->abort();
-    }
+    webView_->setDelegate(nullptr);
+    webView_->stopLoading();
     removeProgressHud();
 }
 
 void WebViewController::viewWillAppear() {
-    load(QUrl(url_));
+    webView_->loadRequest(QUrl(url_));
 }
 
 void WebViewController::viewDidAppear() {
@@ -72,51 +51,35 @@ void WebViewController::viewDidAppear() {
 
 void WebViewController::viewWillDisappear() {
     removeProgressHud();
-    if (reply_) {
-        reply_->abort();
-    }
+    webView_->stopLoading();
 }
 
 void WebViewController::backButtonTapped() {
     dismissModalViewController();
 }
 
-void WebViewController::load(const QUrl& address) {
-    if (reply_) {
-        reply_->abort();
+bool WebViewController::webViewShouldStartLoad(ui::WebView&, const QUrl& url, ui::NavigationType type) {
+    const QUrl home(url_);
+    if (type == ui::NavigationType::Other && url == home) {
+        return true;  // the page the screen was made for
     }
-    currentUrl_ = address;
-    QNetworkRequest request(address);
-    request.setTransferTimeout(kTransferTimeoutMs);
-    QNetworkReply* reply = network_->get(request);
-    reply_ = reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
-        if (received > kPageLimit) {
-            reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] {
-        reply->deleteLater();
-        if (reply_ == reply) {
-            reply_ = nullptr;
-        }
-        if (reply->error() != QNetworkReply::NoError) {
-            webViewDidFailLoad();
-            return;
-        }
-        currentUrl_ = reply->url();
-        webView_->setHtml(QString::fromUtf8(reply->readAll()));
-        webViewDidFinishLoad();
-    });
+    const bool web = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+    if (web && url.host() == home.host()) {
+        return true;
+    }
+    if (type == ui::NavigationType::LinkClicked) {
+        platform::systemLog("Not following link %s\n", url.toString().toUtf8().constData());
+    }
+    return false;
 }
 
-void WebViewController::webViewDidFinishLoad() {
+void WebViewController::webViewDidFinishLoad(ui::WebView&) {
     removeProgressHud();
     webView_->show();
     emit loadFinished();
 }
 
-void WebViewController::webViewDidFailLoad() {
+void WebViewController::webViewDidFailLoad(ui::WebView&) {
     // Nothing is shown: the spinner stays and the page stays hidden.
     emit loadFailed();
 }
@@ -130,13 +93,7 @@ void WebViewController::removeProgressHud() {
 }
 
 void WebViewController::linkClicked(const QUrl& link) {
-    const QUrl target = currentUrl_.resolved(link);
-    const bool web = target.scheme() == QLatin1String("http") || target.scheme() == QLatin1String("https");
-    if (!web || target.host() != currentUrl_.host()) {
-        platform::systemLog("Not following link %s\n", target.toString().toUtf8().constData());
-        return;
-    }
-    load(target);
+    webView_->linkClicked(link);
 }
 
 }  // namespace nestora::app

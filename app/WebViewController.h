@@ -1,21 +1,18 @@
 #pragma once
 
 // A modal page viewer with a title bar and "Back": fetches one page over HTTP
-// and shows it once the first load has finished; a spinner covers the window
-// until then. A failed load shows nothing; the spinner stays until "Back".
+// and shows it, with its images, once the first load has finished; a spinner
+// covers the window until then. A failed load shows nothing; the spinner
+// stays until "Back". Pages come only from the host of the address the
+// screen was made with: links and redirects elsewhere are not followed.
 
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 
-#include <memory>
-
 #include "ui/ProgressOverlay.h"
 #include "ui/ViewController.h"
-
-class QNetworkAccessManager;
-class QNetworkReply;
-class QTextBrowser;
+#include "ui/WebView.h"
 
 namespace nestora::ui {
 class NavigationBar;
@@ -23,18 +20,18 @@ class NavigationBar;
 
 namespace nestora::app {
 
-class WebViewController : public ui::ViewController {
+class WebViewController : public ui::ViewController, public ui::WebViewDelegate {
     Q_OBJECT
 public:
     // Pages larger than this are not shown (the load counts as failed).
-    static constexpr qint64 kPageLimit = 2 * 1024 * 1024;
+    static constexpr qint64 kPageLimit = ui::WebView::kDefaultPageLimit;
 
     WebViewController(QString urlString, QString title);
     ~WebViewController() override;
 
     const QString& url() const { return url_; }
     ui::NavigationBar& titleBar() const { return *titleBar_; }
-    QTextBrowser& webView() const { return *webView_; }
+    ui::WebView& webView() const { return *webView_; }
     // The spinner while it is up, else null.
     ui::ProgressOverlay* progressHud() const { return progressHud_; }
 
@@ -48,24 +45,23 @@ public:
     // load here; anything else is not followed.
     void linkClicked(const QUrl& link);
 
+    // ui::WebViewDelegate
+    bool webViewShouldStartLoad(ui::WebView& webView, const QUrl& url, ui::NavigationType type) override;
+    void webViewDidFinishLoad(ui::WebView& webView) override;
+    void webViewDidFailLoad(ui::WebView& webView) override;
+
 signals:
     // For those who wait on the page (tests): a load finished or failed.
     void loadFinished();
     void loadFailed();
 
 private:
-    void load(const QUrl& address);
-    void webViewDidFinishLoad();
-    void webViewDidFailLoad();
     void removeProgressHud();
 
     QString url_;
-    QUrl currentUrl_;
     ui::NavigationBar* titleBar_ = nullptr;
-    QTextBrowser* webView_ = nullptr;
+    ui::WebView* webView_ = nullptr;
     QPointer<ui::ProgressOverlay> progressHud_;
-    std::unique_ptr<QNetworkAccessManager> network_;
-    QPointer<QNetworkReply> reply_;
 };
 
 }  // namespace nestora::app

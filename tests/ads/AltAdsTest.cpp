@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTest>
@@ -14,7 +16,7 @@
 #include "ads/AltAds.h"
 #include "platform/SystemLog.h"
 #include "tests/ads/FakeAdNetworks.h"
-#include "tests/ads/LoopbackHttpServer.h"
+#include "tests/ui/LoopbackHttpServer.h"
 #include "tests/support/TestDevice.h"
 #include "tests/ui/LoopbackOnlyNetwork.h"
 #include "tests/ui/UiTestSupport.h"
@@ -120,6 +122,33 @@ TEST_F(Strip, TheOwnWebAdIsAddedAtItsFirstLoadAndReloadedInPlace) {
     EXPECT_EQ(strip.findChildren<ui::WebView*>().size(), 1);
     EXPECT_TRUE(view->isVisible());
     EXPECT_EQ(state_->admobViewsMade, 0);
+}
+
+// An image banner: the own web ad's picture comes from the maker's host and
+// fills the strip.
+TEST_F(Strip, AnImageBannerInTheOwnWebAdIsDrawn) {
+    QImage banner(320, 50, QImage::Format_RGB32);
+    banner.fill(QColor(250, 180, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    banner.save(&buffer, "PNG");
+    server_.page("/banner.png", png);
+    server_.page(kAdPath, "<html><body style='margin: 0' bgcolor='black'><img src='/banner.png'></body></html>");
+    server_.page(kFeedPath, "2:60,0:60,1:60");
+    AltAds& strip = make();
+    ASSERT_TRUE(test::waitUntil([&] { return adShown() && server_.requestsFor("/banner.png") == 1; }));
+    ASSERT_TRUE(test::waitUntil([&] { return strip.adView()->imagesLoading() == 0; }));
+    test::settle();
+    const QImage shown = strip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int bannerPixels = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            bannerPixels += shown.pixel(x, y) == qRgb(250, 180, 0);
+        }
+    }
+    // All of it but what the page's own margin pushes out of the strip.
+    EXPECT_GT(bannerPixels, 300 * 45);
 }
 
 TEST_F(Strip, AFailedOwnAdWaitsForTheNextLoopWithoutFallingThrough) {

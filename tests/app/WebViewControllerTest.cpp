@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QHostAddress>
+#include <QImage>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextBrowser>
@@ -45,6 +47,16 @@ private:
             body = "<html><head><title>Page title</title></head><body><h1>Page " + path +
                    "</h1><p><a href=\"/more.php\">more</a> <a href=\"http://elsewhere.example/x\">away</a>"
                    " <a href=\"file:///etc/passwd\">file</a></p></body></html>";
+        } else if (path == "/illustrated.php") {
+            const QByteArray port = QByteArray::number(server_.serverPort());
+            body = "<html><body><h1>Pictures</h1><img src=\"/logo.png\"><img src=\"http://localhost:" + port +
+                   "/elsewhere.png\"></body></html>";
+        } else if (path == "/logo.png" || path == "/elsewhere.png") {
+            QImage picture(48, 48, QImage::Format_RGB32);
+            picture.fill(path == "/logo.png" ? QColor(0, 120, 255) : QColor(255, 0, 0));
+            QBuffer buffer(&body);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
         } else {
             status = "404 Not Found";
             body = "<html><body>missing</body></html>";
@@ -182,6 +194,32 @@ TEST_F(AppWebView, LinksStayOnTheHost) {
     page->linkClicked(QUrl(QStringLiteral("/more.php")));
     ASSERT_TRUE(test::waitUntil([&] { return page->webView().toPlainText().contains(QStringLiteral("/more.php")); }));
     EXPECT_EQ(server_.requests().last(), QStringLiteral("/more.php"));
+}
+
+// Pictures in a page come from the page's host; one from anywhere else is
+// not even asked for.
+TEST_F(AppWebView, APagesImagesFromItsHostAreDrawnAndNoOthers) {
+    auto page = std::make_unique<WebViewController>(QString::fromStdString(server_.baseUrl() + "/illustrated.php"),
+                                                    QStringLiteral("Help"));
+    WebViewController* raw = page.get();
+    screen().presentModalViewController(std::move(page));
+    ASSERT_TRUE(test::waitUntil([&] { return raw->webView().isVisible(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return server_.requests().contains(QStringLiteral("/logo.png")); }));
+    ASSERT_TRUE(test::waitUntil([&] { return raw->webView().imagesLoading() == 0; }));
+    test::settle();
+    EXPECT_FALSE(server_.requests().contains(QStringLiteral("/elsewhere.png")));
+    const QImage shown = raw->webView().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int blue = 0;
+    int red = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            blue += shown.pixel(x, y) == qRgb(0, 120, 255);
+            red += shown.pixel(x, y) == qRgb(255, 0, 0);
+        }
+    }
+    EXPECT_EQ(blue, 48 * 48);
+    EXPECT_EQ(red, 0);
+    test::saveScreenshot(*nestora_->window(), QStringLiteral("help-page-with-image"));
 }
 
 }  // namespace

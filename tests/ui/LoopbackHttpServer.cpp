@@ -1,4 +1,4 @@
-#include "tests/ads/LoopbackHttpServer.h"
+#include "tests/ui/LoopbackHttpServer.h"
 
 #include <gtest/gtest.h>
 
