@@ -154,6 +154,11 @@ TEST(PlatformFiles, ReadFileHonoursTheLimit) {
     device.makeFolder("/d");
     EXPECT_FALSE(files::readFile("/d"));
     EXPECT_FALSE(files::readFile("/missing"));
+    // Only the start of a file, for a look at its header.
+    EXPECT_EQ(files::readFileStart("/f", 3), "123");
+    EXPECT_EQ(files::readFileStart("/f", 9), "12345");
+    EXPECT_FALSE(files::readFileStart("/d", 3));
+    EXPECT_FALSE(files::readFileStart("/missing", 3));
 }
 
 TEST(PlatformFiles, ReadFileRefusesAFifoWithoutWaitingForAWriter) {
@@ -163,6 +168,7 @@ TEST(PlatformFiles, ReadFileRefusesAFifoWithoutWaitingForAWriter) {
     // Without a writer an ordinary open would never return.
     EXPECT_FALSE(files::readFile("/fifo"));
     EXPECT_FALSE(files::readFile("/link"));
+    EXPECT_FALSE(files::readFileStart("/fifo", 8));
 }
 
 TEST(PlatformFiles, TheLinkReaderRefusesALinkAtThePathOnly) {

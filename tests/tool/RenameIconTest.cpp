@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "tests/support/TestPng.h"
 #include "tests/tool/ToolHarness.h"
 
 namespace nestora::test {
@@ -74,6 +75,18 @@ TEST(ToolIcon, CopiesAPngAndReplacesTheOldIcon) {
         ++entries;
     }
     EXPECT_EQ(entries, 7u);
+}
+
+// The optimised PNG form of the phone's build tools is a valid icon on the
+// phone: the tool takes it as it is, byte for byte, for the app to draw.
+TEST(ToolIcon, TakesAnOptimisedPngByteForByte) {
+    ToolDevice device;
+    device.makeCategory("Category000", "Games");
+    const auto optimised = optimisedPng(standardPng(patternPicture(57, 57, true)));
+    ASSERT_TRUE(optimised.has_value());
+    device.writeFile("/Icons/optimised.png", *optimised);
+    EXPECT_EQ(device.tool({"-i", "/Icons/optimised.png", "Category000"}).out, "");
+    EXPECT_EQ(device.readFile(kIcon), *optimised);
 }
 
 TEST(ToolIcon, RefusesWhatIsNotAReadablePngAndKeepsTheIcon) {
