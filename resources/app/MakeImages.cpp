@@ -1,82 +1,34 @@
 // Draws the app bundle's images into a folder: the dock, its three buttons,
 // the switch images, the blank icon and the "icons" folder of category icons.
 // Glossy rounded squares and a glass shelf, in the style of the phone's own
-// home screen; every shape and colour is drawn here.
+// home screen; every shape and colour is drawn here (resources/art), none
+// comes from a font, so every build machine draws the same images.
 //
 //   nestora_make_images OUTPUT_FOLDER
 
 #include <QDir>
-#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 
 #include <cstdio>
-#include <functional>
 #include <vector>
+
+#include "resources/art/GlossyIcon.h"
+#include "resources/art/IconShapes.h"
 
 namespace {
 
+using nestora::art::blankImage;
+using nestora::art::glossyIcon;
+using nestora::art::whiteShape;
+
 constexpr int kIconSide = 57;
 
-QImage blankImage(int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
-
-QFont glyphFont(int pixelSize, bool bold = true) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
-// A home-screen icon: rounded square in a vertical gradient of `base`, the
-// picture drawn by `drawPicture` in white, and the glossy upper arc.
-QImage glossyIcon(int side, QColor base, const std::function<void(QPainter&, QRectF)>& drawPicture) {
-    QImage image = blankImage(side, side);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF frame(0.5, 0.5, side - 1.0, side - 1.0);
-    const qreal radius = side * 0.18;
-    QPainterPath square;
-    square.addRoundedRect(frame, radius, radius);
-    QLinearGradient fill(0, 0, 0, side);
-    fill.setColorAt(0, base.lighter(135));
-    fill.setColorAt(1, base.darker(135));
-    painter.fillPath(square, fill);
-
-    painter.save();
-    painter.setClipPath(square);
-    drawPicture(painter, frame.adjusted(side * 0.14, side * 0.14, -side * 0.14, -side * 0.14));
-    // The gloss: a bright arc over the upper half.
-    QPainterPath gloss;
-    gloss.addEllipse(QRectF(-side * 0.35, -side * 0.62, side * 1.7, side * 1.1));
-    QLinearGradient shine(0, 0, 0, side * 0.48);
-    shine.setColorAt(0, QColor(255, 255, 255, 150));
-    shine.setColorAt(1, QColor(255, 255, 255, 35));
-    painter.fillPath(gloss, shine);
-    painter.restore();
-
-    painter.setPen(QPen(QColor(0, 0, 0, 90), 1));
-    painter.drawPath(square);
-    return image;
-}
-
-// A glyph of the DejaVu font, centred, white with a soft shadow.
-std::function<void(QPainter&, QRectF)> glyph(const QString& text, qreal scale = 0.72) {
-    return [text, scale](QPainter& painter, QRectF area) {
-        painter.setFont(glyphFont(static_cast<int>(area.height() * scale)));
-        painter.setPen(QColor(0, 0, 0, 90));
-        painter.drawText(area.translated(0, 1.5), Qt::AlignCenter, text);
-        painter.setPen(Qt::white);
-        painter.drawText(area, Qt::AlignCenter, text);
-    };
+nestora::art::Picture bundleShape(std::string_view name) {
+    return whiteShape(nestora::art::bundleShapes().at(name));
 }
 
 void drawRespringArrow(QPainter& painter, QRectF area) {
@@ -162,7 +114,7 @@ QImage toggle(bool on) {
 struct CategoryIconDrawing {
     const char* file;
     QColor colour;
-    QString picture;
+    std::string_view shape;
 };
 
 bool save(const QImage& image, const QString& path) {
@@ -189,7 +141,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     ok &= save(dock(), out.filePath(QStringLiteral("dock.png")));
     ok &= save(glossyIcon(60, QColor(0xd0, 0x3a, 0x2f), drawRespringArrow), out.filePath(QStringLiteral("RespringIcon.png")));
-    ok &= save(glossyIcon(60, QColor(0x2f, 0x6c, 0xd0), glyph(QStringLiteral("?"))), out.filePath(QStringLiteral("HelpIcon.png")));
+    ok &= save(glossyIcon(60, QColor(0x2f, 0x6c, 0xd0), bundleShape("question")), out.filePath(QStringLiteral("HelpIcon.png")));
     ok &= save(glossyIcon(60, QColor(0x3c, 0x9a, 0x4a), drawLog), out.filePath(QStringLiteral("ChangelogIcon.png")));
     ok &= save(toggle(true), out.filePath(QStringLiteral("toggle_on.png")));
     ok &= save(toggle(false), out.filePath(QStringLiteral("toggle_off.png")));
@@ -197,25 +149,25 @@ int main(int argc, char** argv) {
                out.filePath(QStringLiteral("blank.png")));
 
     const std::vector<CategoryIconDrawing> icons = {
-        {"Games.png", QColor(0x8e, 0x3c, 0xc8), QStringLiteral("\u265E")},      // chess knight
-        {"Music.png", QColor(0xe0, 0x6a, 0x1a), QStringLiteral("\u266B")},      // notes
-        {"Social.png", QColor(0x2a, 0x8c, 0xe0), QStringLiteral("\u263A")},     // smile
-        {"Mail.png", QColor(0x3a, 0x74, 0xd8), QStringLiteral("\u2709")},       // envelope
-        {"Travel.png", QColor(0x19, 0xa0, 0xa8), QStringLiteral("\u2708")},     // plane
-        {"Weather.png", QColor(0x4a, 0xa8, 0xf0), QStringLiteral("\u2600")},    // sun
-        {"Tools.png", QColor(0x6a, 0x70, 0x7a), QStringLiteral("\u2699")},      // gear
-        {"Favorites.png", QColor(0xe8, 0xb4, 0x18), QStringLiteral("\u2605")},  // star
-        {"Health.png", QColor(0xd8, 0x2a, 0x3c), QStringLiteral("\u2665")},     // heart
-        {"Phone.png", QColor(0x3c, 0xa0, 0x3c), QStringLiteral("\u260E")},      // telephone
-        {"Writing.png", QColor(0x9a, 0x6a, 0x3a), QStringLiteral("\u270E")},    // pencil
-        {"Finance.png", QColor(0x2e, 0x8a, 0x4e), QStringLiteral("$")},
-        {"News.png", QColor(0x50, 0x50, 0x58), QStringLiteral("\u2630")},       // lines
-        {"Photos.png", QColor(0xd8, 0x7c, 0x20), QStringLiteral("\u2740")},     // flower
-        {"Time.png", QColor(0x30, 0x3a, 0x5a), QStringLiteral("\u231A")},       // watch
-        {"Flags.png", QColor(0xc0, 0x30, 0x30), QStringLiteral("\u2691")},      // flag
+        {"Games.png", QColor(0x8e, 0x3c, 0xc8), "gamepad"},
+        {"Music.png", QColor(0xe0, 0x6a, 0x1a), "notes"},
+        {"Social.png", QColor(0x2a, 0x8c, 0xe0), "smile"},
+        {"Mail.png", QColor(0x3a, 0x74, 0xd8), "envelope"},
+        {"Travel.png", QColor(0x19, 0xa0, 0xa8), "plane"},
+        {"Weather.png", QColor(0x4a, 0xa8, 0xf0), "sun"},
+        {"Tools.png", QColor(0x6a, 0x70, 0x7a), "gear"},
+        {"Favorites.png", QColor(0xe8, 0xb4, 0x18), "star"},
+        {"Health.png", QColor(0xd8, 0x2a, 0x3c), "heart"},
+        {"Phone.png", QColor(0x3c, 0xa0, 0x3c), "handset"},
+        {"Writing.png", QColor(0x9a, 0x6a, 0x3a), "pencil"},
+        {"Finance.png", QColor(0x2e, 0x8a, 0x4e), "dollar"},
+        {"News.png", QColor(0x50, 0x50, 0x58), "newspaper"},
+        {"Photos.png", QColor(0xd8, 0x7c, 0x20), "flower"},
+        {"Time.png", QColor(0x30, 0x3a, 0x5a), "clock"},
+        {"Flags.png", QColor(0xc0, 0x30, 0x30), "flag"},
     };
     for (const CategoryIconDrawing& icon : icons) {
-        ok &= save(glossyIcon(kIconSide, icon.colour, glyph(icon.picture)),
+        ok &= save(glossyIcon(kIconSide, icon.colour, bundleShape(icon.shape)),
                    out.filePath(QStringLiteral("icons/") + QLatin1String(icon.file)));
     }
     return ok ? 0 : 1;

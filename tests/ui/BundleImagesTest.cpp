@@ -5,7 +5,13 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "platform/Files.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TestDevice.h"
 #include "tests/support/TestPng.h"
 #include "tests/ui/AppDevice.h"
 #include "ui/BundleImages.h"
@@ -53,6 +59,29 @@ TEST(BundleImages, OutsideImagesAreBoundedBeforeDecoding) {
     device.writeFile("/big.png", pngBytes(QSize(200, 100)));
     EXPECT_EQ(imageAtPath("/big.png", QSize(57, 57)).size(), QSize(57, 28));
     EXPECT_EQ(imageAtPath("/Applications/Nestora.app/icons/Games.png", QSize(80, 102)).size(), QSize(57, 57));
+}
+
+// Every picture of the bundle is drawn from shapes: on a machine without a
+// single font the generator makes the very same files.
+TEST(BundleImages, TheBundlesImagesAreTheSameOnAMachineWithoutFonts) {
+    test::TestDevice scratch;
+    scratch.writeFile("/fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    scratch.makeFolder("/no-fonts");
+    const test::RunResult run = test::runProgram(
+        {NESTORA_MAKE_IMAGES, scratch.host("/drawn")},
+        {"QT_QPA_PLATFORM=offscreen", "FONTCONFIG_FILE=" + scratch.host("/fonts.conf"),
+         "QT_QPA_FONTDIR=" + scratch.host("/no-fonts")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    int compared = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(NESTORA_APP_IMAGES_DIR)) {
+        if (entry.path().extension() != ".png") continue;
+        const auto name = std::filesystem::relative(entry.path(), NESTORA_APP_IMAGES_DIR).string();
+        std::ifstream built(entry.path(), std::ios::binary);
+        const std::string expected((std::istreambuf_iterator<char>(built)), std::istreambuf_iterator<char>());
+        EXPECT_TRUE(expected == scratch.readFile("/drawn/" + name)) << name;
+        ++compared;
+    }
+    EXPECT_GE(compared, 20);
 }
 
 // What a device's app bundles hold: the optimised form is drawn as the phone
