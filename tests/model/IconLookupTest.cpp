@@ -134,6 +134,16 @@ TEST(ModelIconLookup, SampleDeviceIcons) {
     EXPECT_EQ(model::iconPathForDisplayIdentifier(services, "com.example.sudoku"), std::nullopt);
     EXPECT_EQ(model::iconPathForDisplayIdentifier(services, "com.apple.mobileslideshow-Photos"),
               "/Applications/MobileSlideShow.app/icon-Photos.png");
+    // Apps laid out as real devices have them: the old steps where they find
+    // a file, the newer keys where they do not.
+    EXPECT_EQ(model::iconPathForDisplayIdentifier(services, "com.example.chirp"),
+              "/var/mobile/Applications/1A2B3C4D-0001/Chirp.app/Icon.png");
+    EXPECT_EQ(model::iconPathForDisplayIdentifier(services, "com.example.tanks"),
+              "/var/mobile/Applications/1A2B3C4D-0002/Tanks.app/AppIcon57x57@2x.png");
+    EXPECT_EQ(model::iconPathForDisplayIdentifier(services, "com.example.weatherpro"),
+              "/var/mobile/Applications/1A2B3C4D-0003/Weather Pro.app/Icon-Weather@2x.png");
+    EXPECT_EQ(model::iconPathForDisplayIdentifier(services, "com.apple.stocks"),
+              "/Applications/Stocks.app/Icon-Stocks@2x~iphone.png");
 }
 
 }  // namespace
