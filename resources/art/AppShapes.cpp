@@ -20,15 +20,7 @@ QPainterPath notepad(const QRectF& a) {
 }
 
 QPainterPath calendar(const QRectF& a) {
-    QPainterPath days;
-    days.setFillRule(Qt::WindingFill);
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            const qreal left = 0.14 + column * 0.19;
-            const qreal top = 0.40 + row * 0.17;
-            days = days.united(box(a, left, top, left + 0.13, top + 0.11, 0.02));
-        }
-    }
+    const QPainterPath days = boxGrid(a, 3, 4, {0.14, 0.40}, {0.13, 0.11}, {0.19, 0.17}, 0.02);
     return box(a, 0.04, 0.06, 0.96, 0.96, 0.08).subtracted(days).subtracted(box(a, 0.04, 0.28, 0.96, 0.32));
 }
 
@@ -51,16 +43,7 @@ QPainterPath chart(const QRectF& a) {
 }
 
 QPainterPath keypad(const QRectF& a) {
-    QPainterPath keys;
-    keys.setFillRule(Qt::WindingFill);
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            const qreal left = 0.08 + column * 0.30;
-            const qreal top = 0.04 + row * 0.24;
-            keys = keys.united(box(a, left, top, left + 0.24, top + 0.19, 0.04));
-        }
-    }
-    return keys;
+    return boxGrid(a, 4, 3, {0.08, 0.04}, {0.24, 0.19}, {0.30, 0.24}, 0.04);
 }
 
 QPainterPath camera(const QRectF& a) {
@@ -100,15 +83,7 @@ QPainterPath cloud(const QRectF& a) {
 }
 
 QPainterPath grid(const QRectF& a) {
-    QPainterPath cells;
-    cells.setFillRule(Qt::WindingFill);
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            const qreal left = 0.09 + column * 0.285;
-            const qreal top = 0.09 + row * 0.285;
-            cells = cells.united(box(a, left, top, left + 0.24, top + 0.24));
-        }
-    }
+    const QPainterPath cells = boxGrid(a, 3, 3, {0.09, 0.09}, {0.24, 0.24}, {0.285, 0.285});
     return box(a, 0.02, 0.02, 0.98, 0.98, 0.04).subtracted(cells).united(circle(a, 0.5, 0.5, 0.07));
 }
 

@@ -7,6 +7,7 @@
 #include <QPainterPathStroker>
 #include <QPolygonF>
 #include <QRectF>
+#include <QSizeF>
 #include <QTransform>
 
 #include <initializer_list>
@@ -69,6 +70,22 @@ inline QPainterPath rotated(const QPainterPath& path, const QRectF& area, qreal 
     turn.rotate(degrees);
     turn.translate(-centre.x(), -centre.y());
     return turn.map(path);
+}
+
+// Rows and columns of equal boxes: the first at `first`, each of `size`, the
+// next `step` further along.
+inline QPainterPath boxGrid(const QRectF& area, int rows, int columns, QPointF first, QSizeF size, QSizeF step,
+                            qreal radius = 0) {
+    QPainterPath boxes;
+    boxes.setFillRule(Qt::WindingFill);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const qreal left = first.x() + column * step.width();
+            const qreal top = first.y() + row * step.height();
+            boxes = boxes.united(box(area, left, top, left + size.width(), top + size.height(), radius));
+        }
+    }
+    return boxes;
 }
 
 // The union of shapes, without the holes that overlapping outlines leave.
