@@ -18,13 +18,12 @@ namespace nestora::tool {
 
 namespace {
 
-constexpr std::string_view kIconName = "icon.png";
 
 bool isBundleTemporary(std::string_view entry) {
     if (!entry.starts_with('.')) {
         return false;
     }
-    if (privileged::isTemporaryNameFor(entry, kInfoPlistName) || privileged::isTemporaryNameFor(entry, kIconName) ||
+    if (privileged::isTemporaryNameFor(entry, kInfoPlistName) || privileged::isTemporaryNameFor(entry, kIconFileName) ||
         files::isAtomicWriteTemporaryFor(entry, kInfoPlistName)) {
         return true;
     }
