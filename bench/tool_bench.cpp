@@ -132,6 +132,18 @@ void BM_RepairAll(benchmark::State& state) {
 }
 BENCHMARK(BM_RepairAll)->Unit(benchmark::kMillisecond);
 
+// The same as one run of the program: process start to exit.
+void BM_RepairAllProgram(benchmark::State& state) {
+    nestora::bench::largeDeviceRoot();
+    for (auto _ : state) {
+        if (!runTool({"--repairall"})) {
+            state.SkipWithError("NestoraTool --repairall failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_RepairAllProgram)->Unit(benchmark::kMillisecond);
+
 // 999 numbers taken: Category999 is made free, created and removed again.
 void BM_Create999Taken(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
