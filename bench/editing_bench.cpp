@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPixmapCache>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -256,7 +257,8 @@ void BM_IconPicker1000Icons(benchmark::State& state) {
     session.nav().popViewController();
     Session::settle();
     for (auto _ : state) {
-        session.app().applicationDidReceiveMemoryWarning();  // nothing known, nothing decoded
+        session.app().applicationDidReceiveMemoryWarning();  // nothing known
+        QPixmapCache::clear();                                 // nothing decoded: the visible icons are read and drawn
         QElapsedTimer timer;
         timer.start();
         root.presentModalViewController(
