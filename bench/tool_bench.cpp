@@ -114,15 +114,18 @@ void BM_List(benchmark::State& state) {
 }
 BENCHMARK(BM_List)->Unit(benchmark::kMillisecond);
 
-void BM_ListProgram(benchmark::State& state) {
+// Whole runs of the program, process start to exit.
+void runToolEachIteration(benchmark::State& state, const std::string& option) {
     nestora::bench::largeDeviceRoot();
     for (auto _ : state) {
-        if (!runTool({"--list"})) {
-            state.SkipWithError("NestoraTool --list failed");
+        if (!runTool({option})) {
+            state.SkipWithError(("NestoraTool " + option + " failed").c_str());
             break;
         }
     }
 }
+
+void BM_ListProgram(benchmark::State& state) { runToolEachIteration(state, "--list"); }
 BENCHMARK(BM_ListProgram)->Unit(benchmark::kMillisecond);
 
 void BM_RepairAll(benchmark::State& state) {
@@ -132,16 +135,7 @@ void BM_RepairAll(benchmark::State& state) {
 }
 BENCHMARK(BM_RepairAll)->Unit(benchmark::kMillisecond);
 
-// The same as one run of the program: process start to exit.
-void BM_RepairAllProgram(benchmark::State& state) {
-    nestora::bench::largeDeviceRoot();
-    for (auto _ : state) {
-        if (!runTool({"--repairall"})) {
-            state.SkipWithError("NestoraTool --repairall failed");
-            break;
-        }
-    }
-}
+void BM_RepairAllProgram(benchmark::State& state) { runToolEachIteration(state, "--repairall"); }
 BENCHMARK(BM_RepairAllProgram)->Unit(benchmark::kMillisecond);
 
 // 999 numbers taken: Category999 is made free, created and removed again.

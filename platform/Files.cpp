@@ -231,26 +231,30 @@ void flushFolder(const std::string& hostFolder) {
 
 }  // namespace
 
-bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t newFileMode) {
-    auto pending = writeReplacement(path, bytes, newFileMode, true);
+namespace {
+
+// Writes the replacement and renames it over the target; the folder is
+// flushed after when the file was.
+bool replaceFile(std::string_view path, std::string_view bytes, mode_t newFileMode, bool flush) {
+    auto pending = writeReplacement(path, bytes, newFileMode, flush);
     if (!pending) return false;
     if (::rename(pending->temporary.c_str(), pending->target.c_str()) != 0) {
         ::unlink(pending->temporary.c_str());
         return false;
     }
     // Make the rename itself durable.
-    flushFolder(pending->folder);
+    if (flush) flushFolder(pending->folder);
     return true;
 }
 
+}  // namespace
+
+bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t newFileMode) {
+    return replaceFile(path, bytes, newFileMode, true);
+}
+
 bool writeFileUnflushed(std::string_view path, std::string_view bytes, mode_t newFileMode) {
-    auto pending = writeReplacement(path, bytes, newFileMode, false);
-    if (!pending) return false;
-    if (::rename(pending->temporary.c_str(), pending->target.c_str()) != 0) {
-        ::unlink(pending->temporary.c_str());
-        return false;
-    }
-    return true;
+    return replaceFile(path, bytes, newFileMode, false);
 }
 
 struct AtomicWriteBatch::Pending : PendingReplacement {

@@ -161,16 +161,11 @@ StagedBundle::~StagedBundle() {
 }
 
 StagedBundle::Outcome StagedBundle::publish() {
-    switch (privileged::moveEntryAt(applications_, stagingName_, bundleName_)) {
-        case privileged::MoveResult::Moved:
-            done_ = true;
-            return Outcome::Published;
-        case privileged::MoveResult::Taken:
-            return Outcome::Taken;
-        case privileged::MoveResult::Failed:
-            break;
+    const Outcome outcome = publishUnflushed();
+    if (outcome == Outcome::Published) {
+        privileged::syncFolder(applications_);
     }
-    return Outcome::Failed;
+    return outcome;
 }
 
 bool StagedBundle::seal() {
