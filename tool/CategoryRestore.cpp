@@ -50,13 +50,15 @@ std::optional<ListEntry> readEntry(std::FILE* out, const plist::Value& value, st
     return entry;
 }
 
-// A category that is there: completed as repair would, named and given its
-// icon unless it has them already.
+// A category that is there: completed as repair would (and given any
+// launcher file it lacks), named and given its icon unless it has them.
 void finishPresentCategory(std::FILE* out, const BundleInspection& bundle, const ListEntry& entry,
                            const std::string& identifier) {
     if (bundle.folder) {
         if (!bundle.named) {
             completeUnnamedBundle(out, *bundle.folder, identifier);
+        } else {
+            restoreMissingLauncherFiles(out, *bundle.folder, identifier);
         }
         removeBundleTemporaryFiles(out, *bundle.folder, identifier);
     }

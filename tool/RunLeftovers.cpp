@@ -149,7 +149,7 @@ void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_v
     }
 }
 
-void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
+void restoreMissingLauncherFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     for (std::string_view name : kLauncherFiles) {
         if (privileged::entryKind(bundle, name) != privileged::EntryKind::Missing) {
@@ -167,7 +167,11 @@ void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bun
             printMessage(out, "ERROR: Unable to copy to dest: %s\n", path);
         }
     }
-    const std::string infoPath = joinPath(bundlePath, kInfoPlistName);
+}
+
+void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
+    restoreMissingLauncherFiles(out, bundle, identifier);
+    const std::string infoPath = joinPath(bundlePathForIdentifier(identifier), kInfoPlistName);
     const std::string xml = plist::toXml(plist::Value(categoryInfoDictionary(identifier)));
     privileged::ReplaceOptions options;
     options.mode = 0644;

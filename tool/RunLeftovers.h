@@ -31,6 +31,10 @@ void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor
 // of one category, or of all of them.
 void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier);
 
+// Gives a category bundle (open) the launcher files it lacks, each written
+// whole before it appears.
+void restoreMissingLauncherFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier);
+
 // Gives a category bundle (open) that has no readable Info.plist naming it
 // its missing launcher files and a fresh Info.plist (display name = the
 // directory name). Each file is written whole before it appears.

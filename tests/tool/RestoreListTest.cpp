@@ -45,15 +45,21 @@ void expectWhole(const ToolDevice& device, const std::string& name, const std::s
     for (const std::string& file : kLauncherFileNames) {
         const std::string path = ToolDevice::bundle(name) + "/" + file;
         EXPECT_TRUE(device.exists(path)) << path;
-        if (made) EXPECT_EQ(device.readFile(path), device.readFile(std::string(kLauncherFolder) + "/" + file)) << path;
+        if (made) {
+            EXPECT_EQ(device.readFile(path), device.readFile(std::string(kLauncherFolder) + "/" + file)) << path;
+        }
     }
-    if (made) EXPECT_EQ(device.modeOf(ToolDevice::bundle(name) + "/NestoraLauncher"), 0755);
+    if (made) {
+        EXPECT_EQ(device.modeOf(ToolDevice::bundle(name) + "/NestoraLauncher"), 0755);
+    }
     const auto info = plist::readFile(ToolDevice::bundle(name) + "/Info.plist");
     ASSERT_TRUE(info.has_value()) << name;
     EXPECT_EQ(info->stringForKey("CFBundleIdentifier"), ToolDevice::identifier(name));
     EXPECT_EQ(info->stringForKey("CFBundleName"), name);
     EXPECT_EQ(info->stringForKey("CFBundleDisplayName"), displayName);
-    if (made) EXPECT_EQ(info->dictionary()->size(), 11u);
+    if (made) {
+        EXPECT_EQ(info->dictionary()->size(), 11u);
+    }
     EXPECT_TRUE(device.exists(ToolDevice::prefsFile(name))) << name;
 }
 
@@ -81,6 +87,16 @@ TEST(ToolRestoreList, MakesEachCategoryWholeWithItsNameAndIconAndFinishesOnesTha
     const std::string before = device.readFile("/Applications/Category000.app/Info.plist");
     EXPECT_EQ(device.tool({"--restore", std::string(kList)}).out, "");
     EXPECT_EQ(device.readFile("/Applications/Category000.app/Info.plist"), before);
+}
+
+TEST(ToolRestoreList, GivesACategoryThatIsThereTheLauncherFilesItLacks) {
+    ToolDevice device;
+    device.makeCategory("Category000", "Games");
+    std::filesystem::remove(device.host("/Applications/Category000.app/MainWindow.nib"));
+    writeList(device, {entry("Category000", "Games")});
+    EXPECT_EQ(device.tool({"--restore", std::string(kList)}).out,
+              "Restored missing file: /Applications/Category000.app/MainWindow.nib\n");
+    expectWhole(device, "Category000", "Games", false);
 }
 
 TEST(ToolRestoreList, RefusesWhatIsNoListAndPassesOverEachBadEntry) {
