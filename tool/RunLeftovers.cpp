@@ -104,6 +104,11 @@ void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyD
     }
 }
 
+bool bundleHoldsTemporaryFiles(const privileged::FileDescriptor& bundle) {
+    auto entries = privileged::listFolderAt(bundle);
+    return !entries || std::any_of(entries->begin(), entries->end(), isBundleTemporary);
+}
+
 void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     auto entries = privileged::listFolderAt(bundle);

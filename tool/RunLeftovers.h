@@ -24,6 +24,9 @@ namespace nestora::tool {
 // preferences file goes too when the category has no bundle and no items.
 void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName);
 
+// Whether a bundle (open) holds temporary files a killed run left.
+bool bundleHoldsTemporaryFiles(const privileged::FileDescriptor& bundle);
+
 // Removes the temporary files left in a category's bundle (open).
 void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier);
 
