@@ -70,7 +70,9 @@ Backup collectBackup(Clock::time_point now, std::vector<std::string>& problems) 
         saved.directoryName = category.directoryName;
         saved.displayName = std::move(category.displayName);
         if (category.hasBundle) {
-            if (auto icon = readCategoryIcon(category.directoryName)) saved.icon = plist::Data(icon->begin(), icon->end());
+            if (auto icon = readCategoryIcon(category.directoryName)) {
+                saved.icon.emplace(icon->begin(), icon->end());
+            }
         }
         saved.preferences = std::move(category.preferences);
         backup.categories.push_back(std::move(saved));

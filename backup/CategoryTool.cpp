@@ -1,7 +1,11 @@
 #include "backup/CategoryTool.h"
 
+#include "backup/BackupFolders.h"
 #include "platform/DeviceRoot.h"
+#include "platform/Files.h"
+#include "platform/Plist.h"
 #include "platform/Process.h"
+#include "tool/CategoryRestore.h"
 
 namespace nestora::backup {
 
@@ -11,24 +15,27 @@ bool runCategoryTool(const std::vector<std::string>& arguments) {
     return platform::runProgram(argv, true) == 0;
 }
 
-bool repairAndNameCategory(std::string_view directoryName, bool repair, const std::string* displayName) {
-    std::vector<std::string> arguments;
-    if (repair) arguments.push_back("--repair=" + std::string(directoryName));
-    if (displayName != nullptr) {
-        // The name is applied after every option, to the operand.
-        arguments.push_back("--name=" + *displayName);
-        arguments.emplace_back("--");
-        arguments.emplace_back(directoryName);
+bool makeCategoriesWithTool(const std::vector<CategoryToMake>& categories) {
+    if (categories.empty()) return true;
+    plist::Array list;
+    list.reserve(categories.size());
+    for (const CategoryToMake& category : categories) {
+        plist::Dictionary entry;
+        entry[std::string(tool::kListDirectoryNameKey)] = category.directoryName;
+        entry[std::string(tool::kListDisplayNameKey)] = category.displayName;
+        if (category.icon) entry[std::string(tool::kListIconKey)] = plist::Data(category.icon->begin(), category.icon->end());
+        list.emplace_back(std::move(entry));
     }
-    return arguments.empty() || runCategoryTool(arguments);
-}
-
-bool setCategoryIconFrom(std::string_view directoryName, std::string_view iconDevicePath) {
-    return runCategoryTool({"--icon=" + std::string(iconDevicePath), "--", std::string(directoryName)});
-}
-
-bool deleteCategoryWithTool(std::string_view directoryName) {
-    return runCategoryTool({"--delete=" + std::string(directoryName)});
+    const std::string bytes = plist::toBinary(plist::Value(std::move(list)));
+    // The list only lives for the tool's run: it is not flushed, and a
+    // restore run again after a crash writes it anew.
+    if (bytes.empty() || !makeFolderWithParents(kNestoraDataFolder) ||
+        !files::writeFileUnflushed(kCategoryListPath, bytes, 0600)) {
+        return false;
+    }
+    const bool ran = runCategoryTool({"--restore=" + std::string(kCategoryListPath)});
+    (void)files::removeRecursively(kCategoryListPath);
+    return ran;
 }
 
 }  // namespace nestora::backup

@@ -1,9 +1,11 @@
 #pragma once
 
 // Running NestoraTool, the only program that writes in /Applications, for a
-// restore. The arguments go to it as they are, without a shell, and each
-// operand follows "--", so nothing in a backup can be read as an option.
+// restore: one run makes every category the restore needs a bundle for. The
+// arguments go to it as they are, without a shell; the categories go in a
+// list file of ours, which the tool reads with our rights.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,22 +13,25 @@
 namespace nestora::backup {
 
 inline constexpr std::string_view kToolDevicePath = "/Applications/Nestora.app/NestoraTool";
+// Written for the tool's run and removed after it.
+inline constexpr std::string_view kCategoryListPath = "/var/mobile/Library/Nestora/RestoreList.plist";
 
 // Runs the tool with these arguments, its messages going to standard error.
 // True when it ran to its end. The tool's status is 0 whatever it reports,
 // so callers check the disk to learn what it did.
 bool runCategoryTool(const std::vector<std::string>& arguments);
 
-// Recreates what is missing of the category (the bundle with the launcher
-// files and an Info.plist, the empty preferences file), then, when given,
-// sets its display name: one run of the tool.
-bool repairAndNameCategory(std::string_view directoryName, bool repair, const std::string* displayName);
+struct CategoryToMake {
+    std::string directoryName;
+    std::string displayName;
+    std::optional<std::string> icon;  // the bytes of icon.png
+};
 
-// Copies the image at `iconDevicePath` into the category as its icon.png.
-bool setCategoryIconFrom(std::string_view directoryName, std::string_view iconDevicePath);
-
-// Deletes the category (its bundle and preferences file; apps in its items
-// come back to the home screen).
-bool deleteCategoryWithTool(std::string_view directoryName);
+// One run of the tool that makes each category whole under its directory
+// name (its bundle with the launcher files, the display name and the icon,
+// and its preferences file, empty when new), or finishes, names and gives
+// its icon to one that is there. False when the list could not be handed
+// over or the tool did not run.
+bool makeCategoriesWithTool(const std::vector<CategoryToMake>& categories);
 
 }  // namespace nestora::backup

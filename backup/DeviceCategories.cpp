@@ -24,13 +24,15 @@ std::string infoPlistPath(std::string_view directoryName) {
 
 void readPreferences(DeviceCategory& category) {
     const std::string path = prefsPathForIdentifier(identifierFor(category.directoryName));
-    category.hasPreferencesFile = files::exists(path);
-    if (!category.hasPreferencesFile) return;
+    // Read first: only a file that cannot be read is looked at again, to
+    // tell a missing one from an unreadable one.
     if (auto stored = plist::readDictionary(path)) {
+        category.hasPreferencesFile = true;
         category.preferences = std::move(*stored);
-    } else {
-        category.preferencesUnreadable = true;
+        return;
     }
+    category.hasPreferencesFile = files::exists(path);
+    category.preferencesUnreadable = category.hasPreferencesFile;
 }
 
 // `scannedName`: the display name the bundle scan read, or null when the scan
@@ -38,7 +40,8 @@ void readPreferences(DeviceCategory& category) {
 DeviceCategory readCategory(std::string_view directoryName, const std::optional<std::string>* scannedName) {
     DeviceCategory category;
     category.directoryName = std::string(directoryName);
-    category.hasBundle = categoryBundleExists(identifierFor(directoryName));
+    // The bundle scan has seen the bundle of a category it read.
+    category.hasBundle = scannedName != nullptr || categoryBundleExists(identifierFor(directoryName));
     if (category.hasBundle) {
         if (scannedName != nullptr) {
             category.displayName = *scannedName;

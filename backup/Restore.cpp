@@ -5,23 +5,18 @@
 #include <set>
 #include <vector>
 
-#include "backup/BackupFolders.h"
 #include "backup/CategoryTool.h"
 #include "backup/DeviceCategories.h"
-#include "backup/PrintableText.h"
 #include "backup/RestoreJournal.h"
+#include "backup/RestoreOutput.h"
 #include "backup/RestorePlan.h"
 #include "common/CategoryNaming.h"
 #include "common/IconHiding.h"
 #include "platform/Files.h"
-#include "platform/Preferences.h"
 
 namespace nestora::backup {
 
 namespace {
-
-// The icon goes to the tool as a file of ours, which it reads with our rights.
-constexpr std::string_view kIconHandOverPath = "/var/mobile/Library/Nestora/RestoreIcon.png";
 
 std::string identifierFor(std::string_view directoryName) {
     return std::string(kCategoryIdentifierPrefix) + std::string(directoryName);
@@ -32,158 +27,143 @@ bool nameIsFree(const std::string& directoryName) {
     return !categoryBundleExists(identifier) && !categoryPrefsExist(identifier);
 }
 
-// Standard error during a restore: a progress line rewritten in place when
-// there are more than a few categories, and messages on lines of their own.
-class RestoreOutput {
+std::string_view iconBytes(const BackupCategory& category) {
+    return {reinterpret_cast<const char*>(category.icon->data()), category.icon->size()};
+}
+
+// The categories a restore makes, in three steps, each for all of them at
+// once: their bundles (one run of the tool), their preferences domains (one
+// batch of writes, flushed together), and the hiding of their apps (the hide
+// library opened once). Each step looks first whether its work is done, so a
+// run killed anywhere is finished by running it again; a category's items
+// are written only once its bundle is whole, and its apps hidden only once
+// its items are on disk, so no app is ever hidden that no category holds.
+class Restorer {
 public:
-    RestoreOutput(std::FILE* out, std::size_t total) : out_(out), total_(total), shown_(total > kProgressThreshold) {}
-    ~RestoreOutput() { endProgressLine(); }
-    RestoreOutput(const RestoreOutput&) = delete;
-    RestoreOutput& operator=(const RestoreOutput&) = delete;
-
-    void progress(std::size_t done) {
-        if (!shown_) return;
-        std::fprintf(out_, "\rRestoring category %zu of %zu", done, total_);
-        std::fflush(out_);
-        lineOpen_ = true;
+    Restorer(const Backup& backup, const std::vector<PlannedCategory>& plan, RestoreOutput& output)
+        : backup_(backup), plan_(plan), output_(output), failed_(plan.size(), false) {
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            if (plan[i].action == RestoreAction::Make) making_.push_back(i);
+        }
     }
 
-    void message(std::string_view directoryName, std::string_view text) {
-        endProgressLine();
-        std::fprintf(out_, "nestora-backup: %s: %.*s\n", printable(directoryName).c_str(), static_cast<int>(text.size()),
-                     text.data());
-        std::fflush(out_);
-    }
-
-private:
-    void endProgressLine() {
-        if (lineOpen_) std::fputc('\n', out_);
-        lineOpen_ = false;
-    }
-
-    std::FILE* out_;
-    std::size_t total_;
-    bool shown_;
-    bool lineOpen_ = false;
-};
-
-// The Info.plist paths of the apps to hide, looked up before the restore
-// makes anything: the home-screen services rebuild their index whenever
-// /Applications changes, which each category made does.
-using AppPaths = std::map<std::string, std::optional<std::string>, std::less<>>;
-
-AppPaths appPathsFor(const Backup& backup, const std::vector<PlannedCategory>& plan,
-                     const platform::AppServices& services) {
-    AppPaths paths;
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        if (plan[i].action != RestoreAction::Make) continue;
-        for (std::string& item : itemsOf(backup.categories[i].preferences)) {
-            if (!paths.contains(item)) {
-                std::optional<std::string> path = infoPlistPathForDisplayIdentifier(services, item);
-                paths.emplace(std::move(item), std::move(path));
+    void makeBundles() {
+        std::vector<CategoryToMake> list;
+        for (std::size_t i : making_) {
+            const BackupCategory& wanted = backup_.categories[i];
+            // A category without a bundle (the Recent list of the
+            // SpringBoard extension is one) is only its preferences.
+            if (!wanted.displayName) continue;
+            const std::string& directoryName = plan_[i].directoryName;
+            if (categoryBundleExists(identifierFor(directoryName)) && !categoryBundleIsWhole(directoryName) &&
+                !itemsOf(readDeviceCategory(directoryName).preferences).empty()) {
+                // Half made, yet holding items: not what a killed restore
+                // leaves (items follow a whole bundle).
+                fail(i, "the category is damaged; repair it with NestoraTool --repair");
+                continue;
+            }
+            if (!bundleAsWanted(wanted, directoryName)) {
+                list.push_back(CategoryToMake{directoryName, *wanted.displayName,
+                                              wanted.icon ? std::optional<std::string>(iconBytes(wanted)) : std::nullopt});
+            }
+        }
+        if (!makeCategoriesWithTool(list)) {
+            for (const CategoryToMake& category : list) failedToolRun_.insert(category.directoryName);
+        }
+        for (std::size_t i : making_) {
+            const BackupCategory& wanted = backup_.categories[i];
+            if (failed_[i] || !wanted.displayName) continue;
+            const std::string& directoryName = plan_[i].directoryName;
+            if (failedToolRun_.contains(directoryName)) {
+                fail(i, "NestoraTool could not be run");
+                continue;
+            }
+            const DeviceCategory made = readDeviceCategory(directoryName);
+            if (!made.hasBundle || !made.hasPreferencesFile || !categoryBundleIsWhole(directoryName)) {
+                fail(i, "NestoraTool could not make the category");
+            } else if (made.displayName != wanted.displayName) {
+                fail(i, "NestoraTool could not name the category");
+            } else if (wanted.icon && readCategoryIcon(directoryName) != iconBytes(wanted)) {
+                fail(i, "NestoraTool could not set the icon");
             }
         }
     }
-    return paths;
-}
 
-class Restorer {
-public:
-    Restorer(AppPaths appPaths, RestoreOutput& output) : appPaths_(std::move(appPaths)), output_(output) {}
-
-    // Makes (or finishes) one category as `directoryName`. False, with a
-    // message, when a step did not take.
-    bool make(const BackupCategory& wanted, const std::string& directoryName) {
-        if (wanted.displayName && !ensureBundle(wanted, directoryName)) return false;
-        if (!ensurePreferences(wanted, directoryName)) return false;
-        // A category without a bundle has no icon on the home screen (the
-        // Recent list of the SpringBoard extension is one): hiding its apps
-        // would leave them nowhere to be opened from.
-        if (wanted.displayName) hideItems(wanted);
-        return true;
+    // Exactly the backup's domain: its keys, no others.
+    void writePreferences() {
+        files::AtomicWriteBatch batch;
+        std::map<std::string, std::size_t> written;  // preferences path -> category
+        for (std::size_t i : making_) {
+            if (failed_[i]) continue;
+            const BackupCategory& wanted = backup_.categories[i];
+            const std::string& directoryName = plan_[i].directoryName;
+            const std::string path = prefsPathForIdentifier(identifierFor(directoryName));
+            const DeviceCategory there = readDeviceCategory(directoryName);
+            if (there.hasPreferencesFile && !there.preferencesUnreadable && there.preferences == wanted.preferences) {
+                continue;
+            }
+            if (wanted.preferences.empty() && !there.hasPreferencesFile) {
+                // Nothing to merge into: an empty domain is an empty file.
+                if (!files::createEmptyFile(path)) fail(i, "could not write the preferences");
+                continue;
+            }
+            const std::string bytes = plist::toBinary(plist::Value(wanted.preferences));
+            if (bytes.empty() || !batch.add(path, bytes, 0600)) {
+                fail(i, "could not write the preferences");
+                continue;
+            }
+            written.emplace(path, i);
+        }
+        for (const std::string& path : batch.commit()) fail(written.at(path), "could not write the preferences");
     }
 
+    void hideItems(const platform::AppServices& services) {
+        IconHidingSession hiding;
+        // Without the library nothing is hidden, and the apps need not be
+        // looked up at all (the home-screen services would index every app).
+        if (!hiding.available()) return;
+        std::set<std::string> hidden;  // each app is hidden once per restore
+        for (std::size_t i : making_) {
+            const BackupCategory& wanted = backup_.categories[i];
+            // A category without a bundle has no icon on the home screen:
+            // hiding its apps would leave them nowhere to be opened from.
+            if (failed_[i] || !wanted.displayName) continue;
+            for (const std::string& item : itemsOf(wanted.preferences)) {
+                std::optional<std::string> path = infoPlistPathForDisplayIdentifier(services, item);
+                if (!path) {
+                    ++missingApps_;
+                } else if (hidden.insert(item).second) {
+                    hiding.setHidden(path, true);
+                }
+            }
+        }
+    }
+
+    bool failed(std::size_t i) const { return failed_[i]; }
     std::size_t missingApps() const { return missingApps_; }
 
 private:
-    bool fail(const std::string& directoryName, std::string_view what) {
-        output_.message(directoryName, what);
-        return false;
+    void fail(std::size_t i, std::string_view what) {
+        if (failed_[i]) return;
+        failed_[i] = true;
+        output_.message(plan_[i].directoryName, what);
     }
 
-    bool ensureBundle(const BackupCategory& wanted, const std::string& directoryName) {
-        const std::string identifier = identifierFor(directoryName);
-        if (categoryBundleExists(identifier) && !categoryBundleIsWhole(directoryName)) {
-            // A bundle a killed run left half made. Its items were never
-            // written (they follow a whole bundle), so deleting it shows no
-            // app that another category holds.
-            if (!itemsOf(readDeviceCategory(directoryName).preferences).empty()) {
-                return fail(directoryName, "the category is damaged; repair it with NestoraTool --repair");
-            }
-            deleteCategoryWithTool(directoryName);
-        }
-        const bool bundleMissing = !categoryBundleExists(identifier);
-        const bool repair = bundleMissing || !categoryPrefsExist(identifier);
-        // A bundle made by repair shows its directory name until it is named.
-        const std::optional<std::string> shown =
-            bundleMissing ? std::optional<std::string>(directoryName) : readDeviceCategory(directoryName).displayName;
-        repairAndNameCategory(directoryName, repair, shown != wanted.displayName ? &*wanted.displayName : nullptr);
-        const DeviceCategory made = readDeviceCategory(directoryName);
-        if (!made.hasBundle || !made.hasPreferencesFile || !categoryBundleIsWhole(directoryName)) {
-            return fail(directoryName, "NestoraTool could not make the category");
-        }
-        if (made.displayName != wanted.displayName) return fail(directoryName, "NestoraTool could not name the category");
-        return ensureIcon(wanted, directoryName);
-    }
-
-    bool ensureIcon(const BackupCategory& wanted, const std::string& directoryName) {
-        if (!wanted.icon) return true;
-        const std::string_view icon(reinterpret_cast<const char*>(wanted.icon->data()), wanted.icon->size());
-        if (readCategoryIcon(directoryName) == icon) return true;
-        if (!makeFolderWithParents(kNestoraDataFolder) || !files::writeFileAtomically(kIconHandOverPath, icon, 0600)) {
-            return fail(directoryName, "could not hand the icon over to NestoraTool");
-        }
-        setCategoryIconFrom(directoryName, kIconHandOverPath);
-        (void)files::removeRecursively(kIconHandOverPath);
-        if (readCategoryIcon(directoryName) != icon) return fail(directoryName, "NestoraTool could not set the icon");
-        return true;
-    }
-
-    bool ensurePreferences(const BackupCategory& wanted, const std::string& directoryName) {
-        const std::string identifier = identifierFor(directoryName);
+    // The bundle is whole, named and pictured as the backup says, with its
+    // preferences file: the tool has nothing to do for it.
+    static bool bundleAsWanted(const BackupCategory& wanted, const std::string& directoryName) {
+        if (!categoryBundleExists(identifierFor(directoryName))) return false;
         const DeviceCategory there = readDeviceCategory(directoryName);
-        if (there.hasPreferencesFile && !there.preferencesUnreadable && there.preferences == wanted.preferences) {
-            return true;
-        }
-        if (wanted.preferences.empty() && !there.hasPreferencesFile) {
-            // Nothing to merge into: an empty domain is an empty file.
-            if (files::createEmptyFile(prefsPathForIdentifier(identifier))) return true;
-            return fail(directoryName, "could not write the preferences");
-        }
-        // Exactly the backup's domain: its keys set, every other key removed.
-        platform::Preferences preferences;
-        for (const auto& [key, value] : wanted.preferences) preferences.setAppValue(key, value, identifier);
-        for (const auto& [key, value] : there.preferences) {
-            if (!wanted.preferences.contains(key)) preferences.setAppValue(key, std::nullopt, identifier);
-        }
-        if (!preferences.appSynchronize(identifier)) return fail(directoryName, "could not write the preferences");
-        return true;
+        return there.hasPreferencesFile && there.displayName == wanted.displayName &&
+               categoryBundleIsWhole(directoryName) && (!wanted.icon || readCategoryIcon(directoryName) == iconBytes(wanted));
     }
 
-    void hideItems(const BackupCategory& wanted) {
-        for (const std::string& item : itemsOf(wanted.preferences)) {
-            auto path = appPaths_.find(item);
-            if (path == appPaths_.end() || !path->second) {
-                ++missingApps_;
-            } else if (hidden_.insert(item).second) {
-                setIconHiddenForInfoPlistPath(path->second, true);
-            }
-        }
-    }
-
-    const AppPaths appPaths_;
+    const Backup& backup_;
+    const std::vector<PlannedCategory>& plan_;
     RestoreOutput& output_;
-    std::set<std::string> hidden_;  // each app is hidden once per restore
+    std::vector<std::size_t> making_;
+    std::vector<bool> failed_;
+    std::set<std::string> failedToolRun_;
     std::size_t missingApps_ = 0;
 };
 
@@ -207,19 +187,23 @@ RestoreCounts restoreBackup(const Backup& backup, std::string_view backupKey, co
     }
 
     RestoreOutput output(messages, plan.size());
-    Restorer restorer(appPathsFor(backup, plan, services), output);
+    Restorer restorer(backup, plan, output);
+    if (!journal.targets.empty()) {
+        restorer.makeBundles();
+        restorer.writePreferences();
+        restorer.hideItems(services);
+    }
     for (std::size_t i = 0; i < plan.size(); ++i) {
-        const BackupCategory& wanted = backup.categories[i];
         switch (plan[i].action) {
             case RestoreAction::LeaveAlone:
                 ++counts.alreadyPresent;
                 break;
             case RestoreAction::Skip:
-                output.message(wanted.directoryName, "skipped: " + plan[i].reason);
+                output.message(backup.categories[i].directoryName, "skipped: " + plan[i].reason);
                 ++counts.skipped;
                 break;
             case RestoreAction::Make:
-                ++(restorer.make(wanted, plan[i].directoryName) ? counts.restored : counts.failed);
+                ++(restorer.failed(i) ? counts.failed : counts.restored);
                 break;
         }
         output.progress(i + 1);

@@ -1,9 +1,10 @@
 #pragma once
 
-// Restoring a backup onto this device. Bundles are made only by NestoraTool
-// (repair to make one under a chosen directory name, then name and icon);
-// the preferences domains are written with this process's rights through the
-// preferences system; the restored items are hidden through the hide library.
+// Restoring a backup onto this device. Bundles are made only by NestoraTool,
+// in one run for every category (CategoryTool.h); the preferences domains are
+// written with this process's rights, flushed together; the restored items
+// are hidden through the hide library, opened once, and only when it is
+// installed (then the apps' paths are looked up).
 //
 // Killed at any point, running the same restore again finishes the job: the
 // journal says where each category was begun, every step first looks whether
@@ -27,9 +28,6 @@ struct RestoreCounts {
     std::size_t failed = 0;          // a step did not take; the journal is kept for another run
     std::size_t missingApps = 0;     // items naming apps not installed here (kept in their categories)
 };
-
-// More categories than this get a progress line on standard error.
-inline constexpr std::size_t kProgressThreshold = 5;
 
 // Restores every category of the backup; `backupKey` names the file for the
 // journal (backupKeyOf its bytes). Messages and progress go to `messages`.

@@ -2,7 +2,7 @@
 
 // Runs a program of the build as a fresh process on Qt's offscreen platform
 // and on a given device root, for benchmarks that measure a whole launch:
-// its standard output and its peak resident memory.
+// its standard output, its peak resident memory, and when it was started.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -10,7 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -21,7 +25,20 @@ struct OffscreenRun {
     bool ok = false;  // it ran and exited with status 0
     std::string out;
     double peakResidentMB = 0;
+    // The steady clock just before the process was started: with what the
+    // program reports of the same clock, the whole wait from process start.
+    std::chrono::steady_clock::time_point started{};
 };
+
+// Milliseconds from the process start to the steady-clock reading the
+// program printed as "first-frame-at-ns N"; none when it printed none.
+inline std::optional<double> msFromStartTo(const OffscreenRun& run, std::string_view key = "first-frame-at-ns ") {
+    const auto at = run.out.find(key);
+    if (at == std::string::npos) return std::nullopt;
+    const long long ns = std::atoll(run.out.c_str() + at + key.size());
+    const auto frame = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns));
+    return std::chrono::duration<double, std::milli>(frame - run.started).count();
+}
 
 inline OffscreenRun runOffscreen(const std::string& program, const std::string& deviceRoot) {
     OffscreenRun run;
@@ -43,6 +60,7 @@ inline OffscreenRun runOffscreen(const std::string& program, const std::string& 
     std::string path = program;
     char* argv[] = {path.data(), nullptr};
     pid_t pid = 0;
+    run.started = std::chrono::steady_clock::now();
     const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);

@@ -4,11 +4,15 @@
 //     Info.plist of every bundle in /Applications, to find the categories;
 //     each category's icon and preferences file), in the same run;
 //   - save split into collecting and writing (the write is flushed to disk);
-//   - restore of all 1,000 onto the device emptied of them, as the program
-//     runs it (two runs of NestoraTool per category), with the stand-in hide
-//     library and without one (hiding then costs nothing), to tell the
-//     restore's own share from the stand-in's.
+//   - restore of all 1,000 onto the device emptied of them, the whole
+//     program from its start to its exit, with the stand-in hide library and
+//     without one (hiding then costs nothing), to tell the restore's own
+//     share from the stand-in's; against its floor: writing the files a
+//     restore writes (every bundle's launcher files, Info.plist and icon,
+//     every preferences file) and flushing them once, in the same run.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -159,6 +163,48 @@ void restoreAll(benchmark::State& state, bool withHideLibrary) {
     }
     fs::remove(hide, ignored);
 }
+
+// The floor of a restore: the same files written in a scratch folder of
+// the device, one flush of the file system, then removed (not timed).
+void BM_RestoreFloor(benchmark::State& state) {
+    const std::string& root = deviceWithIcons();
+    const std::string scratch = root + "/var/restore-floor";
+    const std::string launcher = root + "/Applications/Nestora.app/Launcher";
+    std::vector<std::pair<std::string, std::string>> launcherFiles;
+    for (const char* name : {"NestoraLauncher", "blank.png", "Default.png", "background.png", "MainWindow.nib"}) {
+        launcherFiles.emplace_back(name, nestora::files::readFile(std::string("/Applications/Nestora.app/Launcher/") + name)
+                                             .value_or(""));
+    }
+    const std::string icon = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(4096 - 8, 'i');
+    const std::string info = nestora::files::readFile("/Applications/Category000.app/Info.plist").value_or("");
+    const std::string prefs =
+        nestora::files::readFile(nestora::prefsPathForIdentifier("com.quarvek.nestora.Category000")).value_or("");
+    const auto write = [](const std::string& path, const std::string& bytes) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr) return false;
+        const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        return std::fclose(file) == 0 && ok;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(scratch);
+        fs::create_directories(scratch + "/prefs");
+        state.ResumeTiming();
+        for (int n = 0; n < 1000; ++n) {
+            const std::string bundle = scratch + "/" + categoryName(n) + ".app";
+            fs::create_directory(bundle);
+            for (const auto& [name, bytes] : launcherFiles) write(bundle + "/" + name, bytes);
+            write(bundle + "/Info.plist", info);
+            write(bundle + "/icon.png", icon);
+            write(scratch + "/prefs/" + categoryName(n) + ".plist", prefs);
+        }
+        const int folder = ::open(scratch.c_str(), O_RDONLY | O_DIRECTORY);
+        ::syncfs(folder);
+        ::close(folder);
+    }
+    fs::remove_all(scratch);
+}
+BENCHMARK(BM_RestoreFloor)->Unit(benchmark::kSecond)->Iterations(1);
 
 void BM_RestoreAll(benchmark::State& state) { restoreAll(state, true); }
 BENCHMARK(BM_RestoreAll)->Unit(benchmark::kSecond)->Iterations(1);

@@ -114,15 +114,18 @@ void BM_List(benchmark::State& state) {
 }
 BENCHMARK(BM_List)->Unit(benchmark::kMillisecond);
 
-void BM_ListProgram(benchmark::State& state) {
+// Whole runs of the program, process start to exit.
+void runToolEachIteration(benchmark::State& state, const std::string& option) {
     nestora::bench::largeDeviceRoot();
     for (auto _ : state) {
-        if (!runTool({"--list"})) {
-            state.SkipWithError("NestoraTool --list failed");
+        if (!runTool({option})) {
+            state.SkipWithError(("NestoraTool " + option + " failed").c_str());
             break;
         }
     }
 }
+
+void BM_ListProgram(benchmark::State& state) { runToolEachIteration(state, "--list"); }
 BENCHMARK(BM_ListProgram)->Unit(benchmark::kMillisecond);
 
 void BM_RepairAll(benchmark::State& state) {
@@ -131,6 +134,9 @@ void BM_RepairAll(benchmark::State& state) {
     for (auto _ : state) nestora::tool::repairEveryCategory(out.get());
 }
 BENCHMARK(BM_RepairAll)->Unit(benchmark::kMillisecond);
+
+void BM_RepairAllProgram(benchmark::State& state) { runToolEachIteration(state, "--repairall"); }
+BENCHMARK(BM_RepairAllProgram)->Unit(benchmark::kMillisecond);
 
 // 999 numbers taken: Category999 is made free, created and removed again.
 void BM_Create999Taken(benchmark::State& state) {

@@ -54,4 +54,41 @@ bool setIconHidden(const platform::AppServices& services, std::string_view displ
     return call->entry(path ? path->c_str() : nullptr);
 }
 
+struct IconHidingSession::Library {
+    platform::DynamicLibrary library;
+    HideEntry hide;
+    HideEntry unhide;
+};
+
+IconHidingSession::IconHidingSession() = default;
+IconHidingSession::~IconHidingSession() = default;
+
+bool IconHidingSession::available() {
+    if (!looked_) {
+        looked_ = true;
+        if (auto library = platform::DynamicLibrary::open(kHideLibraryPath, platform::isPrivilegedRun())) {
+            auto hide = reinterpret_cast<HideEntry>(library->symbol("HideIcon"));
+            auto unhide = reinterpret_cast<HideEntry>(library->symbol("UnHideIcon"));
+            if (hide != nullptr || unhide != nullptr) {
+                library_ = std::make_unique<Library>(Library{std::move(*library), hide, unhide});
+            }
+        }
+    }
+    return library_ != nullptr;
+}
+
+bool IconHidingSession::setHidden(const std::optional<std::string>& infoPlistPath, bool hidden) {
+    if (!available()) return false;
+    const HideEntry entry = hidden ? library_->hide : library_->unhide;
+    return entry != nullptr && entry(infoPlistPath ? infoPlistPath->c_str() : nullptr);
+}
+
+bool IconHidingSession::setHidden(const platform::AppServices& services, std::string_view displayIdentifier,
+                                  bool hidden) {
+    // Without the library the call does nothing, and asking the home-screen
+    // services (which may have to index every app) is wasted.
+    if (!available()) return false;
+    return setHidden(infoPlistPathForDisplayIdentifier(services, displayIdentifier), hidden);
+}
+
 }  // namespace nestora

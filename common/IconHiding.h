@@ -2,9 +2,11 @@
 
 // Hiding and showing an app's home-screen icon through the outside library
 // "/usr/lib/hide.dylib" and its entry points HideIcon / UnHideIcon, each
-// taking the full path of the app's Info.plist. The library is opened and
-// closed on every call; nothing is cached.
+// taking the full path of the app's Info.plist. A single call opens and
+// closes the library; a run that hides or shows many apps opens it once, in
+// a session.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,5 +34,30 @@ bool setIconHiddenForInfoPlistPath(const std::optional<std::string>& infoPlistPa
 
 // setIconHidden: both steps above.
 bool setIconHidden(const platform::AppServices& services, std::string_view displayIdentifier, bool hidden);
+
+// The hide library opened once for a run that hides or shows many apps (a
+// delete of a full category, a restore): loaded at the first call, with the
+// same ownership check as a single call, and closed when the session goes.
+// A library that is missing is looked for once.
+class IconHidingSession {
+public:
+    IconHidingSession();
+    ~IconHidingSession();
+    IconHidingSession(const IconHidingSession&) = delete;
+    IconHidingSession& operator=(const IconHidingSession&) = delete;
+
+    // Whether the library is there (a missing entry point makes its calls
+    // return false). Callers that would look paths up for nothing ask first.
+    bool available();
+
+    // As setIconHiddenForInfoPlistPath / setIconHidden, through this session.
+    bool setHidden(const std::optional<std::string>& infoPlistPath, bool hidden);
+    bool setHidden(const platform::AppServices& services, std::string_view displayIdentifier, bool hidden);
+
+private:
+    struct Library;
+    std::unique_ptr<Library> library_;
+    bool looked_ = false;
+};
 
 }  // namespace nestora

@@ -1,5 +1,6 @@
 #include "hide/HiddenIcons.h"
 
+#include "hide/HiddenIconsFile.h"
 #include "platform/Files.h"
 #include "platform/Plist.h"
 
@@ -16,13 +17,12 @@ std::vector<std::string> hiddenInfoPlistPaths() {
 }
 
 bool writeHiddenInfoPlistPaths(const std::vector<std::string>& paths) {
-    plist::Array array(paths.begin(), paths.end());
     // The folders of the file, outermost first; existing ones simply fail.
     const std::string_view file = kHiddenIconsPath;
     for (std::size_t slash = file.find('/', 1); slash != std::string_view::npos; slash = file.find('/', slash + 1)) {
         (void)files::createFolder(file.substr(0, slash));
     }
-    return plist::writeXmlAtomically(kHiddenIconsPath, plist::Value(std::move(array)));
+    return files::writeFileAtomically(kHiddenIconsPath, hiddenIconsFileBytes(paths, 0, 0));
 }
 
 }  // namespace nestora::hide

@@ -20,8 +20,9 @@ inline constexpr std::string_view kHiddenIconsPath = "/var/lib/nestora/hidden-ic
 // the library never learns that an app was removed.
 std::vector<std::string> hiddenInfoPlistPaths();
 
-// Writes the set (XML, atomically), creating the folder of the file when
-// needed. True when it reached the file. Only the library writes.
+// Writes the set (XML, atomically, in the layout the library changes in
+// place), creating the folder of the file when needed. True when it reached
+// the file. Only the library writes (and tests that lay out a device).
 bool writeHiddenInfoPlistPaths(const std::vector<std::string>& paths);
 
 }  // namespace nestora::hide

@@ -1,27 +1,24 @@
 // The stand-in for the outside icon-hiding library. It keeps the set of
 // hidden apps (by Info.plist path) in a property list of its own in the
-// device root (hide/HiddenIcons.h); the stand-in home screen reads it from
-// there.
+// device root (hide/HiddenIcons.h), which the stand-in home screen reads.
+// While the library stays loaded (a run that opens it once for many calls)
+// it keeps the list open and known, so each call costs the same however
+// many apps are hidden (hide/HiddenIconsFile.h).
 
-#include <algorithm>
-#include <string>
+#include <string_view>
 
-#include "hide/HiddenIcons.h"
+#include "hide/HiddenIconsFile.h"
 
 namespace {
 
+nestora::hide::HiddenIconsFile& hiddenIcons() {
+    static nestora::hide::HiddenIconsFile file;
+    return file;
+}
+
 bool changeHidden(const char* infoPlistPath, bool hide) {
     if (infoPlistPath == nullptr) return false;
-    std::vector<std::string> hidden = nestora::hide::hiddenInfoPlistPaths();
-    const auto it = std::find(hidden.begin(), hidden.end(), infoPlistPath);
-    const bool present = it != hidden.end();
-    if (hide == present) return false;
-    if (hide) {
-        hidden.emplace_back(infoPlistPath);
-    } else {
-        hidden.erase(it);
-    }
-    return nestora::hide::writeHiddenInfoPlistPaths(hidden);
+    return hiddenIcons().setHidden(std::string_view(infoPlistPath), hide);
 }
 
 }  // namespace

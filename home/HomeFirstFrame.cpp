@@ -3,7 +3,8 @@
 // Opens the home screen on the device root (NESTORA_DEVICE_ROOT) and prints
 // how long it took from the start of main to the first painted frame, how
 // many icons the home screen has and how many of them were decoded for that
-// frame; then restarts the home screen once, paints again and ends, so that
+// frame, and the steady clock's reading at that frame (for a caller that
+// times from before the process started); then restarts the home screen once, paints again and ends, so that
 // the process's peak memory covers a restart too. bench/home_bench.cpp runs
 // it on the large device.
 
@@ -36,10 +37,14 @@ protected:
 
 private:
     void report() {
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start_;
+        const auto frameAt = std::chrono::steady_clock::now();
+        const std::chrono::duration<double, std::milli> elapsed = frameAt - start_;
         int decoded = 0;
         for (const auto* cell : home_.findChildren<nestora::home::IconCell*>()) decoded += cell->imageLoaded() ? 1 : 0;
-        std::printf("first-frame-ms %.3f\nicons %zu decoded %d\n", elapsed.count(), home_.icons().size(), decoded);
+        std::printf("first-frame-ms %.3f\nicons %zu decoded %d\nfirst-frame-at-ns %lld\n", elapsed.count(),
+                    home_.icons().size(), decoded,
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(frameAt.time_since_epoch()).count()));
         std::fflush(stdout);
         home_.restart();
         (void)home_.grab();

@@ -60,7 +60,7 @@ std::vector<HomeIcon> homeScreenIcons(const platform::AppServices& services, std
     const std::unordered_set<std::string> hidden(hiddenPaths.begin(), hiddenPaths.end());
     std::unordered_set<std::string> seen;
     std::vector<HomeIcon> icons;
-    for (const std::string& id : model::sortedByLocalizedName(services, model::scanInstalledApps(deviceModel))) {
+    for (const std::string& id : model::sortedByLocalizedName(services, model::scanInstalledApps(services, deviceModel))) {
         if (!seen.insert(id).second) continue;
         const auto executable = services.executablePathForDisplayIdentifier(id);
         if (!executable) continue;

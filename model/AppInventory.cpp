@@ -151,32 +151,53 @@ std::vector<std::string> roleIdentifiersForDeviceModel(std::string_view deviceMo
     return roles;
 }
 
-std::vector<std::string> scanInstalledApps(std::string_view deviceModel) {
-    std::vector<std::string> installed;
-    for (const std::string& path : candidateBundlePaths()) {
-        auto identifier = bundleIdentifierAtPath(path);
-        if (identifier && !isExcludedIdentifier(*identifier)) {
-            installed.push_back(std::move(*identifier));
-        }
-    }
+namespace {
+
+// Steps 1 and 2 from the bundle identifiers of step 1's folders.
+std::vector<std::string> installedFrom(std::vector<std::string> identifiers, std::string_view deviceModel) {
+    std::erase_if(identifiers, [](const std::string& id) { return id.empty() || isExcludedIdentifier(id); });
     for (std::string& role : roleIdentifiersForDeviceModel(deviceModel)) {
-        installed.push_back(std::move(role));
+        identifiers.push_back(std::move(role));
     }
-    return installed;
+    return identifiers;
 }
 
-std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
-                                           std::string_view deviceModel, bool hasNestoraSB) {
-    std::vector<std::string> available = scanInstalledApps(deviceModel);
-
-    // One pass over the list with every category's entries in a set removes
-    // the same entries as subtracting category by category: every occurrence
-    // of every placed identifier, the rest in their order.
+// Step 3: one pass over the list with every category's entries in a set
+// removes the same entries as subtracting category by category: every
+// occurrence of every placed identifier, the rest in their order.
+std::vector<std::string> lessPlaced(std::vector<std::string> available, const platform::Preferences& preferences,
+                                    bool hasNestoraSB) {
     const auto placed = placedIdentifiers(preferences, hasNestoraSB);
     if (!placed.empty()) {
         std::erase_if(available, [&](const std::string& id) { return placed.contains(id); });
     }
     return available;
+}
+
+}  // namespace
+
+std::vector<std::string> scanInstalledApps(std::string_view deviceModel) {
+    std::vector<std::string> identifiers;
+    for (const std::string& path : candidateBundlePaths()) {
+        if (auto identifier = bundleIdentifierAtPath(path)) identifiers.push_back(std::move(*identifier));
+    }
+    return installedFrom(std::move(identifiers), deviceModel);
+}
+
+std::vector<std::string> scanInstalledApps(const platform::AppServices& services, std::string_view deviceModel) {
+    if (auto identifiers = services.scannedBundleIdentifiers()) return installedFrom(std::move(*identifiers), deviceModel);
+    return scanInstalledApps(deviceModel);
+}
+
+std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
+                                           std::string_view deviceModel, bool hasNestoraSB) {
+    return lessPlaced(scanInstalledApps(deviceModel), preferences, hasNestoraSB);
+}
+
+std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
+                                           const platform::AppServices& services, std::string_view deviceModel,
+                                           bool hasNestoraSB) {
+    return lessPlaced(scanInstalledApps(services, deviceModel), preferences, hasNestoraSB);
 }
 
 std::vector<std::string> availableAppsToShow(const AvailableApps& cache, const platform::Preferences& preferences,
@@ -185,7 +206,7 @@ std::vector<std::string> availableAppsToShow(const AvailableApps& cache, const p
     if (cache && !cache->empty()) {
         return sortedByLocalizedName(services, *cache);
     }
-    return sortedByLocalizedName(services, scanAvailableApps(preferences, deviceModel, hasNestoraSB));
+    return sortedByLocalizedName(services, scanAvailableApps(preferences, services, deviceModel, hasNestoraSB));
 }
 
 }  // namespace nestora::model

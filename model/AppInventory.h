@@ -36,11 +36,17 @@ inline constexpr std::string_view kUserApplicationsFolder = "/var/mobile/Applica
 // Nothing here fails: unreadable folders and files contribute nothing.
 std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
                                            std::string_view deviceModel, bool hasNestoraSB);
+// The same, with the bundles of step 1 taken from the home-screen services
+// when they hold them (their index has read every Info.plist already).
+std::vector<std::string> scanAvailableApps(const platform::Preferences& preferences,
+                                           const platform::AppServices& services, std::string_view deviceModel,
+                                           bool hasNestoraSB);
 
 // scanInstalledApps: steps 1 and 2 above, without step 3: every app the
 // inventory knows of, whether or not a category holds it. The stand-in home
 // screen shows this list (less what the hide library holds hidden).
 std::vector<std::string> scanInstalledApps(std::string_view deviceModel);
+std::vector<std::string> scanInstalledApps(const platform::AppServices& services, std::string_view deviceModel);
 
 // True when the identifier matches a row of the exclusion table (apps that
 // must never be offered).

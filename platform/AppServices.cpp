@@ -119,15 +119,42 @@ struct DeviceAppServices::State {
 
     void listSystemBundles() {
         std::vector<std::string> names = bundleNames(kSystemApplications);
-        for (const auto& name : names) {
-            const std::string folder = std::string(kSystemApplications) + "/" + name;
-            // Category bundles are renamed in place; watch them for a new
-            // Info.plist. (Watching a folder watched already costs little
-            // and keeps no stale bookkeeping of which folder is which.)
-            addWatch(folder);
-            refreshBundle(std::string(kSystemApplications), name);
-        }
+        for (const auto& name : names) refreshBundle(std::string(kSystemApplications), name);
         systemBundles = std::move(names);
+    }
+
+    // Bundles in /Applications are not watched one by one (a device holds
+    // thousands; inotify allows a user a few thousand watches in all): an
+    // Info.plist written in place there (a category renamed) is found by
+    // looking at the file's identity when a lookup lands on its bundle, and
+    // one that appeared in a bundle that had none when a lookup finds
+    // nothing. True when the index changed.
+    bool revalidateSystemBundle(const std::string& folder) {
+        auto known = read.find(folder);
+        const auto identity = regularFileIdentity(folder + "/Info.plist");
+        if (known != read.end() && identity && known->second.identity == *identity) return false;
+        privileged::InvokerRights asInvoker;
+        if (!asInvoker.active()) return false;
+        refreshBundle(std::string(kSystemApplications), folder.substr(kSystemApplications.size() + 1));
+        makeIndex();
+        return true;
+    }
+
+    bool revalidateUnnamedSystemBundles() {
+        bool changed = false;
+        for (const auto& name : systemBundles) {
+            const std::string folder = std::string(kSystemApplications) + "/" + name;
+            auto known = read.find(folder);
+            if (known != read.end() && known->second.identifier) continue;
+            const auto identity = regularFileIdentity(folder + "/Info.plist");
+            if (!identity || (known != read.end() && known->second.identity == *identity)) continue;
+            privileged::InvokerRights asInvoker;
+            if (!asInvoker.active()) return false;
+            refreshBundle(std::string(kSystemApplications), name);
+            changed = true;
+        }
+        if (changed) makeIndex();
+        return changed;
     }
 
     void listContainer(const std::string& container) {
@@ -202,7 +229,6 @@ struct DeviceAppServices::State {
         if (!asInvoker.active()) return false;
         bool systemChanged = false;
         bool containersChanged = false;
-        std::vector<std::string> bundlesChanged;
         std::vector<std::string> containerChanged;
         for (int descriptor : changedWatches) {
             auto folder = watched.find(descriptor);
@@ -214,18 +240,9 @@ struct DeviceAppServices::State {
                 containersChanged = true;
             } else if (containerBundles.contains(path)) {
                 containerChanged.push_back(path);
-            } else {
-                bundlesChanged.push_back(path);
             }
         }
-        if (systemChanged) {
-            listSystemBundles();
-        } else {
-            for (const auto& bundle : bundlesChanged) {
-                const auto slash = bundle.rfind('/');
-                refreshBundle(bundle.substr(0, slash), bundle.substr(slash + 1));
-            }
-        }
+        if (systemChanged) listSystemBundles();
         if (containersChanged) {
             containerBundles.clear();
             listContainers();
@@ -306,8 +323,36 @@ Resolved resolve(const std::unordered_map<std::string, Bundle>& bundles, std::st
 
 }  // namespace
 
+const DeviceAppServices::Index& DeviceAppServices::currentFor(std::string_view displayIdentifier) const {
+    const Resolved found = resolve(current().bundles, displayIdentifier);
+    if (found.bundle != nullptr) {
+        if (found.bundle->parent == kSystemApplications) state_->revalidateSystemBundle(found.bundle->folder);
+    } else {
+        state_->revalidateUnnamedSystemBundles();
+    }
+    return state_->index;
+}
+
+std::optional<std::vector<std::string>> DeviceAppServices::scannedBundleIdentifiers() const {
+    current();
+    std::vector<std::string> identifiers;
+    const auto add = [&](const std::string& folder) {
+        auto found = state_->read.find(folder);
+        if (found != state_->read.end() && found->second.identifier && !found->second.identifier->empty()) {
+            identifiers.push_back(*found->second.identifier);
+        }
+    };
+    for (const auto& name : state_->systemBundles) {
+        if (!name.starts_with('.')) add(std::string(kSystemApplications) + "/" + name);
+    }
+    for (const auto& container : state_->containers) {
+        for (const auto& name : state_->containerBundles[container]) add(container + "/" + name);
+    }
+    return identifiers;
+}
+
 std::optional<std::string> DeviceAppServices::executablePathForDisplayIdentifier(std::string_view displayIdentifier) const {
-    Resolved found = resolve(current().bundles, displayIdentifier);
+    Resolved found = resolve(currentFor(displayIdentifier).bundles, displayIdentifier);
     if (found.bundle == nullptr || found.bundle->executable.empty()) return std::nullopt;
     if (!found.role.empty()) {
         std::string rolePath = found.bundle->parent + "/" + found.role + ".app/" + found.bundle->executable;
@@ -318,7 +363,7 @@ std::optional<std::string> DeviceAppServices::executablePathForDisplayIdentifier
 
 std::optional<std::string> DeviceAppServices::localizedApplicationNameForDisplayIdentifier(
     std::string_view displayIdentifier) const {
-    Resolved found = resolve(current().bundles, displayIdentifier);
+    Resolved found = resolve(currentFor(displayIdentifier).bundles, displayIdentifier);
     if (found.bundle == nullptr) return std::nullopt;
     if (found.role.empty()) return found.bundle->name;
     return found.bundle->roleNames.at(found.role);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nestora::platform {
 
@@ -18,14 +19,23 @@ public:
     virtual std::optional<std::string> executablePathForDisplayIdentifier(std::string_view displayIdentifier) const = 0;
     // SBSCopyLocalizedApplicationNameForDisplayIdentifier; none for an unknown app.
     virtual std::optional<std::string> localizedApplicationNameForDisplayIdentifier(std::string_view displayIdentifier) const = 0;
+
+    // The bundle identifier of every bundle in the two application folders,
+    // in the order a scan of them meets them ("/Applications" less names
+    // beginning with ".", then each container), when the services hold
+    // them already: a caller that would scan the folders itself takes these
+    // instead. None when they do not.
+    virtual std::optional<std::vector<std::string>> scannedBundleIdentifiers() const { return std::nullopt; }
 };
 
 // The real services over the device root. The index of every bundle in
 // "/Applications" and in the containers of "/var/mobile/Applications" is built
 // on first use and brought up to date when one of those folders changes
-// (watched with inotify, so a lookup costs no file-system access): only the
-// folders that changed are listed again, and only Info.plists whose files
-// changed are read again. Lookups are hash-table lookups. The index is built with the rights of the user who ran the
+// (the two folders and each container are watched with inotify, never each
+// bundle): only the folders that changed are listed again, and only
+// Info.plists whose files changed are read again. Lookups are hash-table
+// lookups; one that lands on a bundle in /Applications first looks at the
+// identity of its Info.plist (one stat), which may have been written in place. The index is built with the rights of the user who ran the
 // program (see privileged::InvokerRights), so a set-user-id run indexes only
 // what that user could read.
 //
@@ -44,6 +54,7 @@ public:
 
     std::optional<std::string> executablePathForDisplayIdentifier(std::string_view displayIdentifier) const override;
     std::optional<std::string> localizedApplicationNameForDisplayIdentifier(std::string_view displayIdentifier) const override;
+    std::optional<std::vector<std::string>> scannedBundleIdentifiers() const override;
 
     // Number of indexed bundles (refreshing first if needed).
     std::size_t bundleCount() const;
@@ -51,6 +62,9 @@ public:
 private:
     struct Index;
     const Index& current() const;
+    // current(), with the bundle a lookup of the identifier lands on checked
+    // for an Info.plist written in place.
+    const Index& currentFor(std::string_view displayIdentifier) const;
     struct State;
     std::unique_ptr<State> state_;
 };

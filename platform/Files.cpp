@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "platform/DeviceRoot.h"
@@ -178,18 +179,32 @@ bool createEmptyFile(std::string_view path) {
     return static_cast<bool>(fd);
 }
 
-bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t newFileMode) {
+namespace {
+
+// A file written under its temporary name beside its target, not yet
+// flushed or renamed.
+struct PendingReplacement {
+    std::string temporary;  // host paths
+    std::string target;
+    std::string folder;
+};
+
+// Writes the bytes to ".<name>.XXXXXX" beside the path. When a file was
+// there, the new one keeps its mode and, where the process may, its owner;
+// otherwise it gets `newFileMode` less the umask. Flushed when `flush`.
+std::optional<PendingReplacement> writeReplacement(std::string_view path, std::string_view bytes, mode_t newFileMode,
+                                                   bool flush) {
     const std::string target = hostPath(path);
     auto [folder, name] = splitLast(target);
-    if (name.empty() || name == "." || name == "..") return false;
+    if (name.empty() || name == "." || name == "..") return std::nullopt;
 
     struct stat old {};
     const bool hadOld = ::lstat(target.c_str(), &old) == 0;
-    if (hadOld && S_ISDIR(old.st_mode)) return false;
+    if (hadOld && S_ISDIR(old.st_mode)) return std::nullopt;
 
     std::string temp = folder + "/." + name + ".XXXXXX";
     UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd) return false;
+    if (!fd) return std::nullopt;
     bool ok = writeAll(fd.get(), bytes.data(), bytes.size());
     if (ok) {
         if (hadOld && S_ISREG(old.st_mode)) {
@@ -200,17 +215,95 @@ bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t n
             ok = ::fchmod(fd.get(), newFileMode & ~currentUmask()) == 0;
         }
     }
-    if (ok) ok = ::fsync(fd.get()) == 0;
+    if (ok && flush) ok = ::fsync(fd.get()) == 0;
     if (ok) ok = ::close(fd.release()) == 0;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
+        return std::nullopt;
+    }
+    return PendingReplacement{std::move(temp), target, std::move(folder)};
+}
+
+void flushFolder(const std::string& hostFolder) {
+    UniqueFd dir(::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir) (void)::fsync(dir.get());
+}
+
+}  // namespace
+
+namespace {
+
+// Writes the replacement and renames it over the target; the folder is
+// flushed after when the file was.
+bool replaceFile(std::string_view path, std::string_view bytes, mode_t newFileMode, bool flush) {
+    auto pending = writeReplacement(path, bytes, newFileMode, flush);
+    if (!pending) return false;
+    if (::rename(pending->temporary.c_str(), pending->target.c_str()) != 0) {
+        ::unlink(pending->temporary.c_str());
         return false;
     }
     // Make the rename itself durable.
-    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir) (void)::fsync(dir.get());
+    if (flush) flushFolder(pending->folder);
     return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t newFileMode) {
+    return replaceFile(path, bytes, newFileMode, true);
+}
+
+bool writeFileUnflushed(std::string_view path, std::string_view bytes, mode_t newFileMode) {
+    return replaceFile(path, bytes, newFileMode, false);
+}
+
+struct AtomicWriteBatch::Pending : PendingReplacement {
+    std::string devicePath;
+};
+
+AtomicWriteBatch::AtomicWriteBatch() = default;
+
+AtomicWriteBatch::~AtomicWriteBatch() {
+    for (const Pending& pending : pending_) ::unlink(pending.temporary.c_str());
+}
+
+bool AtomicWriteBatch::add(std::string_view path, std::string_view bytes, mode_t newFileMode) {
+    auto written = writeReplacement(path, bytes, newFileMode, false);
+    if (!written) return false;
+    pending_.push_back(Pending{std::move(*written), std::string(path)});
+    return true;
+}
+
+std::vector<std::string> AtomicWriteBatch::commit() {
+    std::vector<std::string> failed;
+    std::vector<std::string> folders;
+    for (const Pending& pending : pending_) {
+        if (std::find(folders.begin(), folders.end(), pending.folder) == folders.end()) folders.push_back(pending.folder);
+    }
+    // Every temporary file on disk before any takes its name: one syncfs per
+    // file system, however many files.
+    std::vector<dev_t> flushed;
+    bool onDisk = true;
+    for (const std::string& folder : folders) {
+        UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st {};
+        if (!dir || ::fstat(dir.get(), &st) != 0) {
+            onDisk = false;
+            continue;
+        }
+        if (std::find(flushed.begin(), flushed.end(), st.st_dev) != flushed.end()) continue;
+        if (::syncfs(dir.get()) != 0) onDisk = false;
+        flushed.push_back(st.st_dev);
+    }
+    for (const Pending& pending : pending_) {
+        if (!onDisk || ::rename(pending.temporary.c_str(), pending.target.c_str()) != 0) {
+            ::unlink(pending.temporary.c_str());
+            failed.push_back(pending.devicePath);
+        }
+    }
+    pending_.clear();
+    for (const std::string& folder : folders) flushFolder(folder);
+    return failed;
 }
 
 bool isAtomicWriteTemporaryFor(std::string_view entry, std::string_view name) {

@@ -54,6 +54,35 @@ bool createEmptyFile(std::string_view path);
 // process may, its owner; otherwise it gets `newFileMode` (less the umask).
 bool writeFileAtomically(std::string_view path, std::string_view bytes, mode_t newFileMode = 0644);
 
+// writeFileAtomically without any flush: for a file handed to another program
+// and removed straight after, which no one needs after a crash. Readers see
+// the old file or the new one; a crash may leave either, or a torn one.
+bool writeFileUnflushed(std::string_view path, std::string_view bytes, mode_t newFileMode = 0644);
+
+// Files replaced the way writeFileAtomically replaces one, made durable
+// together for the cost of a few flushes however many they are: add() writes
+// each to its temporary file without flushing it; commit() flushes their file
+// systems once each (syncfs: every file written so far is on disk), renames
+// each into place, and flushes each folder once (every rename is on disk).
+// Killed or cut off at any point, each file is the old one or the new one.
+// Temporary files that were not committed are removed when the batch goes.
+class AtomicWriteBatch {
+public:
+    AtomicWriteBatch();
+    ~AtomicWriteBatch();
+    AtomicWriteBatch(const AtomicWriteBatch&) = delete;
+    AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
+
+    // False when the temporary file could not be written (nothing is left).
+    bool add(std::string_view path, std::string_view bytes, mode_t newFileMode = 0644);
+    // The device paths that could not be replaced (they keep their old file).
+    std::vector<std::string> commit();
+
+private:
+    struct Pending;
+    std::vector<Pending> pending_;
+};
+
 // Whether a folder entry is the temporary file writeFileAtomically makes for
 // `name` (".<name>.XXXXXX"), left by a process killed before its rename.
 bool isAtomicWriteTemporaryFor(std::string_view entry, std::string_view name);

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "common/CategoryNaming.h"
+#include "platform/BatchFlush.h"
 #include "platform/Plist.h"
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryStore.h"
@@ -14,28 +15,41 @@ namespace nestora::tool {
 namespace {
 
 constexpr std::string_view kStagingMark = "staging";
+// Where a staged Info.plist waits until the rest of the bundle is on disk.
+constexpr std::string_view kUnsealedInfoPlistName = ".Info.plist.unsealed";
 constexpr std::string_view kDeletingMark = "deleting";
 
 std::string_view markOf(LeftoverKind kind) { return kind == LeftoverKind::Staging ? kStagingMark : kDeletingMark; }
 
 std::string_view lastComponent(std::string_view path) { return path.substr(path.rfind('/') + 1); }
 
-// Copies the launcher files and writes the Info.plist into the staging
-// folder; prints the failing step with the path it will have in the bundle.
+// Copies the launcher files, the icon when there is one, and writes the
+// Info.plist into the staging folder; prints the failing step with the path
+// it will have in the bundle.
 bool fillBundle(std::FILE* out, const privileged::FileDescriptor& staging, std::string_view bundlePath,
-                std::string_view displayName) {
+                std::string_view displayName, const StagingOptions& options) {
+    const auto write = [&](std::string_view name, std::string_view bytes, mode_t mode) {
+        return options.flushLater ? privileged::writeUnflushedFileAt(staging, name, bytes, mode)
+                                  : privileged::createFileAt(staging, name, bytes, mode);
+    };
     for (std::string_view name : kLauncherFiles) {
         std::optional<LauncherFile> source = readLauncherFile(name);
-        if (!source || !privileged::createFileAt(staging, name, source->bytes, source->mode)) {
+        if (!source || !write(name, source->bytes, source->mode)) {
             printMessage(out, "ERROR: Unable to copy to dest: %s\n", joinPath(bundlePath, name));
             return false;
         }
     }
+    if (options.icon && !write(kIconFileName, *options.icon, 0644)) {
+        printMessage(out, "ERROR: Unable to write file: %s\n", joinPath(bundlePath, kIconFileName));
+        return false;
+    }
     plist::Dictionary info = categoryInfoDictionary(identifierForBundlePath(bundlePath));
     info["CFBundleDisplayName"] = std::string(displayName);
     const std::string xml = plist::toXml(plist::Value(std::move(info)));
-    if (xml.empty() || !privileged::createFileAt(staging, kInfoPlistName, xml, 0644) ||
-        !privileged::syncFolder(staging)) {
+    const bool written = !xml.empty() && (options.flushLater ? write(kUnsealedInfoPlistName, xml, 0644)
+                                                              : write(kInfoPlistName, xml, 0644) &&
+                                                                    privileged::syncFolder(staging));
+    if (!written) {
         printMessage(out, "ERROR: Unable to write file: %s\n", joinPath(bundlePath, kInfoPlistName));
         return false;
     }
@@ -104,7 +118,7 @@ std::optional<LeftoverFolder> parseLeftoverFolderName(std::string_view entry) {
 }
 
 std::optional<StagedBundle> StagedBundle::build(std::FILE* out, std::string_view bundlePath,
-                                                std::string_view displayName) {
+                                                std::string_view displayName, const StagingOptions& options) {
     const std::string bundleName(lastComponent(bundlePath));
     std::string_view directoryName = bundleName;
     directoryName.remove_suffix(std::min<std::size_t>(directoryName.size(), 4));  // ".app"
@@ -115,12 +129,12 @@ std::optional<StagedBundle> StagedBundle::build(std::FILE* out, std::string_view
         return std::nullopt;
     }
     StagedBundle staged(std::move(*applications), std::move(*stagingName), bundleName);
-    auto staging = privileged::openFolderAt(staged.applications_, staged.stagingName_);
-    if (!staging) {
+    staged.staging_ = privileged::openFolderAt(staged.applications_, staged.stagingName_);
+    if (!staged.staging_) {
         printMessage(out, "ERROR: Unable to create directory: %s\n", bundlePath);
         return std::nullopt;
     }
-    if (!fillBundle(out, *staging, bundlePath, displayName)) {
+    if (!fillBundle(out, *staged.staging_, bundlePath, displayName, options)) {
         return std::nullopt;
     }
     return staged;
@@ -133,6 +147,7 @@ StagedBundle::StagedBundle(privileged::FileDescriptor applications, std::string 
 
 StagedBundle::StagedBundle(StagedBundle&& other) noexcept
     : applications_(std::move(other.applications_)),
+      staging_(std::move(other.staging_)),
       stagingName_(std::move(other.stagingName_)),
       bundleName_(std::move(other.bundleName_)),
       done_(other.done_) {
@@ -146,7 +161,20 @@ StagedBundle::~StagedBundle() {
 }
 
 StagedBundle::Outcome StagedBundle::publish() {
-    switch (privileged::moveEntryAt(applications_, stagingName_, bundleName_)) {
+    const Outcome outcome = publishUnflushed();
+    if (outcome == Outcome::Published) {
+        privileged::syncFolder(applications_);
+    }
+    return outcome;
+}
+
+bool StagedBundle::seal() {
+    return staging_ && privileged::renameUnflushedAt(*staging_, kUnsealedInfoPlistName, kInfoPlistName) ==
+                           privileged::MoveResult::Moved;
+}
+
+StagedBundle::Outcome StagedBundle::publishUnflushed() {
+    switch (privileged::renameUnflushedAt(applications_, stagingName_, bundleName_)) {
         case privileged::MoveResult::Moved:
             done_ = true;
             return Outcome::Published;

@@ -41,6 +41,17 @@ std::optional<std::string> leftoverFolderName(std::string_view directoryName, Le
 // other entry.
 std::optional<LeftoverFolder> parseLeftoverFolderName(std::string_view entry);
 
+// How a bundle is staged. By default every file is flushed as it is written
+// and the bundle can be published at once. With `flushLater`, nothing is
+// flushed and the Info.plist waits under a side name: the caller flushes
+// the file system, seals the bundle (its Info.plist takes its name), flushes
+// again, and only then publishes it (StagedBatch.h). Either way a staging
+// folder that holds an Info.plist holds every other file whole on disk.
+struct StagingOptions {
+    std::optional<std::string_view> icon;  // the bytes of icon.png, when the bundle gets one
+    bool flushLater = false;
+};
+
 // The five launcher files and the eleven-key Info.plist, assembled under a
 // staging name. While this lives and is not published, the folder is removed
 // when it goes, so a failure leaves nothing behind.
@@ -54,7 +65,8 @@ public:
 
     // Builds the bundle for `bundlePath` with this display name, printing
     // the failing step with the paths the bundle will have. None on failure.
-    static std::optional<StagedBundle> build(std::FILE* out, std::string_view bundlePath, std::string_view displayName);
+    static std::optional<StagedBundle> build(std::FILE* out, std::string_view bundlePath, std::string_view displayName,
+                                             const StagingOptions& options = {});
 
     StagedBundle(StagedBundle&& other) noexcept;
     StagedBundle& operator=(StagedBundle&&) = delete;
@@ -62,13 +74,23 @@ public:
     StagedBundle& operator=(const StagedBundle&) = delete;
     ~StagedBundle();
 
-    // Renames the staging folder to the bundle's name, never over anything.
+    // Renames the staging folder to the bundle's name, never over anything,
+    // and flushes /Applications.
     Outcome publish();
+
+    // For a bundle staged with `flushLater`, once its files are on disk:
+    // gives the Info.plist its name, unflushed. True when it did.
+    bool seal();
+    // publish() without the flush of /Applications (the caller's).
+    Outcome publishUnflushed();
+
+    const std::string& bundleName() const { return bundleName_; }
 
 private:
     StagedBundle(privileged::FileDescriptor applications, std::string stagingName, std::string bundleName);
 
     privileged::FileDescriptor applications_;
+    std::optional<privileged::FileDescriptor> staging_;
     std::string stagingName_;
     std::string bundleName_;
     bool done_ = false;

@@ -15,7 +15,6 @@ namespace nestora::tool {
 
 namespace {
 
-constexpr std::string_view kIconName = "icon.png";
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
 
 }  // namespace
@@ -31,9 +30,9 @@ bool deleteCategory(const ToolContext& context, std::string_view identifier) {
 }
 
 bool unhideCategoryItems(const ToolContext& context, std::string_view identifier) {
-    if (context.appServices != nullptr) {
+    if (context.appServices != nullptr && context.iconHiding != nullptr && context.iconHiding->available()) {
         for (const std::string& item : readCategoryItems(identifier)) {
-            setIconHidden(*context.appServices, item, false);
+            context.iconHiding->setHidden(*context.appServices, item, false);
         }
     }
     if (!removeCategoryItems(identifier)) {
@@ -60,26 +59,30 @@ bool setCategoryIcon(const ToolContext& context, std::string_view identifier, st
         printMessage(context.out, "ERROR: Icon file is not a PNG image: %s\n", printableText(sourcePath));
         return false;
     }
+    return writeCategoryIcon(context.out, identifier, *source.bytes);
+}
+
+bool writeCategoryIcon(std::FILE* out, std::string_view identifier, std::string_view bytes) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
-    const std::string iconPath = bundlePath + "/" + std::string(kIconName);
+    const std::string iconPath = joinPath(bundlePath, kIconFileName);
     auto folder = privileged::openFolder(bundlePath);
     if (!folder) {
-        printMessage(context.out, "ERROR: Unable to write file: %s\n", iconPath);
+        printMessage(out, "ERROR: Unable to write file: %s\n", iconPath);
         return false;
     }
     privileged::ReplaceOptions options;
     options.mode = 0644;
-    switch (privileged::replaceFileAt(*folder, kIconName, *source.bytes, options)) {
+    switch (privileged::replaceFileAt(*folder, kIconFileName, bytes, options)) {
         case privileged::ReplaceResult::Replaced:
             return true;
         case privileged::ReplaceResult::RenameFailed:
-            printMessage(context.out, "ERROR: Unable to remove %s\n", iconPath);
+            printMessage(out, "ERROR: Unable to remove %s\n", iconPath);
             return false;
         case privileged::ReplaceResult::WriteFailed:
         case privileged::ReplaceResult::AlreadyExists:
             break;
     }
-    printMessage(context.out, "ERROR: Unable to write file: %s\n", iconPath);
+    printMessage(out, "ERROR: Unable to write file: %s\n", iconPath);
     return false;
 }
 

@@ -31,4 +31,8 @@ bool hasPngSignature(std::string_view bytes);
 // file, so any failure leaves the current icon as it was.
 bool setCategoryIcon(const ToolContext& context, std::string_view identifier, std::string_view sourcePath);
 
+// The second half of setCategoryIcon: the bytes, already read and known to
+// be a PNG image, become the category's icon.png.
+bool writeCategoryIcon(std::FILE* out, std::string_view identifier, std::string_view bytes);
+
 }  // namespace nestora::tool

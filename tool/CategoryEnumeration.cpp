@@ -90,7 +90,7 @@ std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unname
             displayName = displayNameOf(*info);
         }
         if (identifier && isCategoryIdentifier(*identifier)) {
-            bundles.push_back(CategoryBundle{std::move(path), std::move(displayName)});
+            bundles.push_back(CategoryBundle{std::move(path), std::move(*identifier), std::move(displayName)});
         }
     }
     return bundles;

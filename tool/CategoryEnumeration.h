@@ -17,6 +17,7 @@ namespace nestora::tool {
 
 struct CategoryBundle {
     std::string path;                        // "/Applications/<name>.app"
+    std::string identifier;                  // the CFBundleIdentifier its Info.plist names
     std::optional<std::string> displayName;  // CFBundleDisplayName when it is a string
 };
 

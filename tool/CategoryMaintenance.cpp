@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "common/CategoryNaming.h"
@@ -69,13 +70,48 @@ void repairCategory(std::FILE* out, std::string_view identifier) {
     removePreferencesTemporaryFiles(out, identifier);
 }
 
+// Repair of a category whose bundle the scan has just read and found named
+// as this category: nothing to make, only temporary files a killed run may
+// have left to remove. The bundle is opened and listed; only when there is
+// something to remove is its Info.plist read again, on the open folder, to
+// be sure that what is about to change is this category.
+void repairScannedCategory(std::FILE* out, const std::optional<privileged::FileDescriptor>& applications,
+                           std::string_view identifier, bool prefsListed) {
+    auto bundle = applications ? privileged::openFolderAt(*applications, categoryDirectoryName(identifier) + ".app")
+                               : std::nullopt;
+    if (!bundle) {
+        repairOne(out, applications, identifier);
+        return;
+    }
+    if (bundleHoldsTemporaryFiles(*bundle)) {
+        if (identifierNamedBy(*bundle) != identifier) {
+            repairOne(out, applications, identifier);
+            return;
+        }
+        removeBundleTemporaryFiles(out, *bundle, identifier);
+    }
+    if (!prefsListed && !categoryPrefsExist(identifier)) {
+        createPrefsFile(out, identifier);
+    }
+}
+
 void repairEveryCategory(std::FILE* out) {
     // What killed runs left in /Applications first: a finished staging
     // folder becomes its category, and a finished delete frees its number.
     settleLeftoverFolders(out, std::nullopt);
     std::vector<std::string> unnamedBundles;
-    std::vector<std::string> identifiers =
-        collectCategoryIdentifiers(scanCategoryPrefs(), scanCategoryBundles(&unnamedBundles));
+    const std::vector<std::string> prefs = scanCategoryPrefs();
+    const std::vector<CategoryBundle> bundles = scanCategoryBundles(&unnamedBundles);
+    std::vector<std::string> identifiers = collectCategoryIdentifiers(prefs, bundles);
+    // What the scans just saw: bundles named as their category, preferences
+    // files that are there.
+    std::unordered_set<std::string> named;
+    for (const CategoryBundle& bundle : bundles) {
+        if (bundle.identifier == identifierForBundlePath(bundle.path)) {
+            named.insert(bundle.identifier);
+        }
+    }
+    const std::unordered_set<std::string> listedPrefs(prefs.begin(), prefs.end());
     // Bundles an older version was killed in the middle of making have no
     // Info.plist to be found by; their names and launcher files tell them.
     for (const std::string& path : unnamedBundles) {
@@ -88,7 +124,12 @@ void repairEveryCategory(std::FILE* out) {
     }
     const auto applications = privileged::openFolder(kApplicationsFolder);
     for (const std::string& identifier : identifiers) {
-        if (acceptScannedIdentifier(out, identifier)) {
+        if (!acceptScannedIdentifier(out, identifier)) {
+            continue;
+        }
+        if (named.contains(identifier)) {
+            repairScannedCategory(out, applications, identifier, listedPrefs.contains(identifier));
+        } else {
             repairOne(out, applications, identifier);
         }
     }

@@ -71,13 +71,15 @@ bool removeCategoryItems(std::string_view identifier) {
            privileged::ReplaceResult::Replaced;
 }
 
-bool createEmptyPreferencesFile(std::string_view identifier) {
+bool createEmptyPreferencesFile(std::string_view identifier, bool flushLater) {
     auto folder = openPreferencesFolder();
     if (!folder || !privileged::createEmptyFileAt(*folder, preferencesFileName(identifier), 0644)) {
         return false;
     }
     // On disk before the bundle that needs it is renamed into place.
-    privileged::syncFolder(*folder);
+    if (!flushLater) {
+        privileged::syncFolder(*folder);
+    }
     return true;
 }
 

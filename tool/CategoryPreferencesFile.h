@@ -30,8 +30,9 @@ std::vector<std::string> readCategoryItems(std::string_view identifier);
 // or when there was nothing to remove.
 bool removeCategoryItems(std::string_view identifier);
 
-// A zero-byte file; false when anything is at its name.
-bool createEmptyPreferencesFile(std::string_view identifier);
+// A zero-byte file; false when anything is at its name. The folder is
+// flushed unless `flushLater` (the caller flushes it, or its file system).
+bool createEmptyPreferencesFile(std::string_view identifier, bool flushLater = false);
 
 // Whether the file is there and holds nothing at all (zero bytes: what
 // create and repair make).

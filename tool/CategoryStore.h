@@ -17,6 +17,7 @@ inline constexpr int kCategoryLimit = 1000;
 inline constexpr std::string_view kLauncherFolder = "/Applications/Nestora.app/Launcher";
 inline constexpr std::string_view kLauncherExecutable = "NestoraLauncher";
 inline constexpr std::string_view kInfoPlistName = "Info.plist";
+inline constexpr std::string_view kIconFileName = "icon.png";
 
 // The launcher files in the order they are copied into a new bundle.
 inline constexpr std::string_view kLauncherFiles[] = {"blank.png", "NestoraLauncher", "Default.png",

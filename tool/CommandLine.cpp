@@ -11,6 +11,7 @@
 #include "tool/CategoryEnumeration.h"
 #include "tool/CategoryMaintenance.h"
 #include "tool/CategoryOperand.h"
+#include "tool/CategoryRestore.h"
 #include "tool/CategoryStore.h"
 #include "tool/InvokerCheck.h"
 #include "tool/TextArguments.h"
@@ -32,6 +33,9 @@ constexpr option kLongOptions[] = {
     {"repairall", no_argument, nullptr, 0},
     {"upgrade", required_argument, nullptr, 'u'},
     {"upgradeall", no_argument, nullptr, 0},
+    // Not in the usage text: nestora-backup's way to make many categories in
+    // one run (CategoryRestore.h).
+    {"restore", required_argument, nullptr, 0},
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
@@ -148,6 +152,8 @@ int runTool(int argc, char** argv, const ToolContext& context) {
                     repairEveryCategory(context.out);
                 } else if (name == "upgradeall") {
                     upgradeEveryCategory(context.out);
+                } else if (name == "restore") {
+                    restoreCategories(context, optarg);
                 }
                 break;
             }

@@ -18,13 +18,12 @@ namespace nestora::tool {
 
 namespace {
 
-constexpr std::string_view kIconName = "icon.png";
 
 bool isBundleTemporary(std::string_view entry) {
     if (!entry.starts_with('.')) {
         return false;
     }
-    if (privileged::isTemporaryNameFor(entry, kInfoPlistName) || privileged::isTemporaryNameFor(entry, kIconName) ||
+    if (privileged::isTemporaryNameFor(entry, kInfoPlistName) || privileged::isTemporaryNameFor(entry, kIconFileName) ||
         files::isAtomicWriteTemporaryFor(entry, kInfoPlistName)) {
         return true;
     }
@@ -105,6 +104,11 @@ void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyD
     }
 }
 
+bool bundleHoldsTemporaryFiles(const privileged::FileDescriptor& bundle) {
+    auto entries = privileged::listFolderAt(bundle);
+    return !entries || std::any_of(entries->begin(), entries->end(), isBundleTemporary);
+}
+
 void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     auto entries = privileged::listFolderAt(bundle);
@@ -150,7 +154,7 @@ void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_v
     }
 }
 
-void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
+void restoreMissingLauncherFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     for (std::string_view name : kLauncherFiles) {
         if (privileged::entryKind(bundle, name) != privileged::EntryKind::Missing) {
@@ -168,7 +172,11 @@ void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bun
             printMessage(out, "ERROR: Unable to copy to dest: %s\n", path);
         }
     }
-    const std::string infoPath = joinPath(bundlePath, kInfoPlistName);
+}
+
+void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
+    restoreMissingLauncherFiles(out, bundle, identifier);
+    const std::string infoPath = joinPath(bundlePathForIdentifier(identifier), kInfoPlistName);
     const std::string xml = plist::toXml(plist::Value(categoryInfoDictionary(identifier)));
     privileged::ReplaceOptions options;
     options.mode = 0644;

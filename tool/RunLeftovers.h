@@ -24,12 +24,19 @@ namespace nestora::tool {
 // preferences file goes too when the category has no bundle and no items.
 void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName);
 
+// Whether a bundle (open) holds temporary files a killed run left.
+bool bundleHoldsTemporaryFiles(const privileged::FileDescriptor& bundle);
+
 // Removes the temporary files left in a category's bundle (open).
 void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier);
 
 // Removes the temporary files left beside category preferences files: those
 // of one category, or of all of them.
 void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier);
+
+// Gives a category bundle (open) the launcher files it lacks, each written
+// whole before it appears.
+void restoreMissingLauncherFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier);
 
 // Gives a category bundle (open) that has no readable Info.plist naming it
 // its missing launcher files and a fresh Info.plist (display name = the

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "common/IconHiding.h"
 #include "platform/AppServices.h"
 #include "platform/PrivilegedFiles.h"
 #include "tool/CommandLine.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     // whatever mask the caller left.
     nestora::privileged::setFileCreationMask(022);
     const nestora::platform::DeviceAppServices appServices;
-    const nestora::tool::ToolContext context{stdout, &appServices};
+    nestora::IconHidingSession iconHiding;
+    const nestora::tool::ToolContext context{stdout, &appServices, &iconHiding};
     return nestora::tool::runTool(argc, argv, context);
 }

@@ -86,7 +86,8 @@ void AddItemsViewController::viewWillAppear() {
         progressHud_ = indicator.overlay();
         items_ = model::sortedByLocalizedName(
             application_.appServices(),
-            model::scanAvailableApps(application_.preferences(), platform::deviceModel(), application_.hasNestoraSB()));
+            model::scanAvailableApps(application_.preferences(), application_.appServices(), platform::deviceModel(),
+                                     application_.hasNestoraSB()));
         progressHud_ = nullptr;
     }
     // A category cannot be put into itself.

@@ -9,6 +9,7 @@
 
 #include "common/IconHiding.h"
 #include "hide/HiddenIcons.h"
+#include "hide/HiddenIconsFile.h"
 #include "tests/support/TestDevice.h"
 
 namespace nestora {
@@ -50,6 +51,75 @@ TEST_F(HideHiddenIcons, AFileThatIsNoListOfTextReadsAsWhatItHoldsOfTexts) {
     // The library goes on from what it can read.
     EXPECT_TRUE(setIconHiddenForInfoPlistPath("/C.app/Info.plist", true));
     EXPECT_EQ(hide::hiddenInfoPlistPaths(), (Paths{"/A.app/Info.plist", "/B.app/Info.plist", "/C.app/Info.plist"}));
+}
+
+// Two openings of the list stand for two processes (each has its own
+// descriptor and lock): what one changes, the other sees at its next call.
+TEST_F(HideHiddenIcons, EachChangeIsInTheFileAtOnceAndSeenByEveryOtherOpening) {
+    hide::HiddenIconsFile first;
+    hide::HiddenIconsFile second;
+    EXPECT_TRUE(first.setHidden("/A.app/Info.plist", true));
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), Paths{"/A.app/Info.plist"});
+    EXPECT_FALSE(second.setHidden("/A.app/Info.plist", true)) << "the second opening sees the first one's hide";
+    EXPECT_TRUE(second.setHidden("/A.app/Info.plist", false));
+    EXPECT_TRUE(first.setHidden("/A.app/Info.plist", true)) << "and the first one sees the second one's show";
+    EXPECT_TRUE(second.setHidden("/B & <C>.app/Info.plist", true));
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), (Paths{"/A.app/Info.plist", "/B & <C>.app/Info.plist"}));
+    // A list written anew by someone else (here the tests' writer) is taken
+    // up as it is.
+    ASSERT_TRUE(hide::writeHiddenInfoPlistPaths({"/D.app/Info.plist"}));
+    EXPECT_FALSE(first.setHidden("/A.app/Info.plist", false));
+    EXPECT_TRUE(first.setHidden("/D.app/Info.plist", false));
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), Paths{});
+}
+
+TEST_F(HideHiddenIcons, HundredsOfPathsKeepTheirOrderThroughTheListBeingWrittenAnew) {
+    hide::HiddenIconsFile list;
+    Paths hidden;
+    for (int n = 0; n < 800; ++n) {
+        hidden.push_back("/var/mobile/Applications/C" + std::to_string(n) + "/App.app/Info.plist");
+        ASSERT_TRUE(list.setHidden(hidden.back(), true)) << n;
+    }
+    Paths kept;
+    for (std::size_t n = 0; n < hidden.size(); ++n) {
+        if (n % 3 == 0) {
+            ASSERT_TRUE(list.setHidden(hidden[n], false)) << n;
+        } else {
+            kept.push_back(hidden[n]);
+        }
+    }
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), kept);
+    // What another reader makes of it: a plain property list.
+    hide::HiddenIconsFile reopened;
+    EXPECT_FALSE(reopened.setHidden(kept.front(), true));
+    EXPECT_FALSE(reopened.setHidden(hidden.front(), false));
+}
+
+TEST_F(HideHiddenIcons, APathTheListCannotHoldIsRefused) {
+    hide::HiddenIconsFile list;
+    EXPECT_FALSE(list.setHidden("/A.app\n</string><string>/B.app/Info.plist", true));
+    EXPECT_FALSE(list.setHidden("", true));
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), Paths{});
+}
+
+// A run that opens the library once (the tool, a restore) and single calls
+// (the app) share the list.
+TEST_F(HideHiddenIcons, ASessionAndSingleCallsSeeEachOthersChanges) {
+    IconHidingSession session;
+    ASSERT_TRUE(session.available());
+    EXPECT_TRUE(session.setHidden(std::string("/A.app/Info.plist"), true));
+    EXPECT_FALSE(setIconHiddenForInfoPlistPath("/A.app/Info.plist", true));
+    EXPECT_TRUE(setIconHiddenForInfoPlistPath("/A.app/Info.plist", false));
+    EXPECT_FALSE(session.setHidden(std::string("/A.app/Info.plist"), false));
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), Paths{});
+}
+
+TEST(HideSession, WithoutTheLibraryNothingIsCalled) {
+    test::TestDevice device;
+    IconHidingSession session;
+    EXPECT_FALSE(session.available());
+    EXPECT_FALSE(session.setHidden(std::string("/A.app/Info.plist"), true));
+    EXPECT_FALSE(device.exists(hide::kHiddenIconsPath));
 }
 
 }  // namespace

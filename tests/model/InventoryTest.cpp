@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "model/AppInventory.h"
+#include "platform/AppServices.h"
 #include "platform/DeviceInfo.h"
 #include "platform/Preferences.h"
 #include "tests/support/PythonPlist.h"
@@ -131,6 +132,32 @@ TEST(ModelInventory, OnlyReadableBundlesWithAnIdentifierCount) {
     const auto list = scan();
     std::vector<std::string> apps(list.begin(), list.end() - 3);  // less the roles
     EXPECT_THAT(apps, UnorderedElementsAre("com.example.good", "com.example.binary"));
+}
+
+// The add-items screen and the home screen take the bundles from the
+// services' index, which has read every Info.plist already: the list must
+// be the one a scan of the folders gives, order and duplicates included.
+TEST(ModelInventory, TheServicesIndexGivesWhatAScanOfTheFoldersGives) {
+    TestDevice device;
+    device.makeSampleDevice();
+    device.makeApp("/Applications/.Hidden.app", "com.example.hidden");
+    device.makeApp("/var/mobile/Applications/C1/.Dotted.app", "com.example.dotted");
+    device.makeApp("/var/mobile/Applications/C1/Twin.app", "com.example.twin");
+    device.makeApp("/Applications/Twin.app", "com.example.twin");
+    device.makeApp("/Applications/Deep/Inner.app", "com.example.toodeep");
+    device.makeApp("/Applications/Photos.app", "com.apple.mobileslideshow");
+    device.makeFolder("/Applications/Empty.app");
+    device.writeFile("/Applications/Broken.app/Info.plist", "<plist><dict><key>CFBundle");
+    device.makeFolder("/Applications/EmptyId.app");
+    ASSERT_TRUE(test::plistlibWrite(device.host("/Applications/EmptyId.app/Info.plist"),
+                                    "{'CFBundleIdentifier': ''}", "xml"));
+    device.makeFolder("/var/mobile/Applications/C2/Binary.app");
+    ASSERT_TRUE(test::plistlibWrite(device.host("/var/mobile/Applications/C2/Binary.app/Info.plist"),
+                                    "{'CFBundleIdentifier': 'com.example.binary'}", "binary"));
+    const platform::DeviceAppServices services;
+    const auto scanned = model::scanInstalledApps("iPhone");
+    EXPECT_EQ(model::scanInstalledApps(services, "iPhone"), scanned);
+    EXPECT_EQ(std::count(scanned.begin(), scanned.end(), "com.example.twin"), 2);
 }
 
 TEST(ModelInventory, ExclusionRowsMatchByPrefixOrExactly) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/AppServices.h"
@@ -128,6 +129,44 @@ TEST_F(PlatformAppServices, AfterEachChangeTheIndexIsWhatAFreshBuildWouldMake) {
     device.makeApp("/Applications/Later.app", "com.example.later", "Later");
     EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.later"), "/Applications/Later.app/App");
     EXPECT_EQ(services.bundleCount(), DeviceAppServices().bundleCount());
+}
+
+// Every inotify watch this process holds, over all its inotify descriptors.
+std::size_t inotifyWatchesOfThisProcess() {
+    std::size_t watches = 0;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fdinfo")) {
+        std::ifstream info(fd.path());
+        for (std::string line; std::getline(info, line);) watches += line.starts_with("inotify wd:") ? 1 : 0;
+    }
+    return watches;
+}
+
+// A device holds thousands of bundles and a user may have a few thousand
+// watches in all: the index watches the two folders and each container,
+// never each bundle, and still sees what is written in place.
+TEST(PlatformAppServicesWatches, OneWatchPerFolderOfBundlesNotPerBundle) {
+    TestDevice device;
+    for (int n = 0; n < 60; ++n) {
+        device.makeApp("/Applications/App" + std::to_string(n) + ".app", "com.example.app" + std::to_string(n));
+    }
+    device.makeApp("/var/mobile/Applications/C1/One.app", "com.example.one");
+    device.makeApp("/var/mobile/Applications/C2/Two.app", "com.example.two");
+    const std::size_t before = inotifyWatchesOfThisProcess();
+    DeviceAppServices services;
+    EXPECT_EQ(services.bundleCount(), 62u);
+    EXPECT_EQ(inotifyWatchesOfThisProcess() - before, 4u) << "the two application folders and two containers";
+
+    // An Info.plist written in place, and one that appears in a bundle that
+    // had none: both are found by the next lookup.
+    plist::Dictionary info{{"CFBundleIdentifier", plist::Value("com.example.app7")},
+                           {"CFBundleExecutable", plist::Value("App")},
+                           {"CFBundleDisplayName", plist::Value("Seven")}};
+    ASSERT_TRUE(plist::writeXmlAtomically("/Applications/App7.app/Info.plist", plist::Value(info)));
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.app7"), "Seven");
+    device.makeFolder("/Applications/Late.app");
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.late"), std::nullopt);
+    device.makeApp("/Applications/Late.app", "com.example.late", "Late");
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.late"), "Late");
 }
 
 TEST(PlatformAppServicesDuplicates, TheFirstBundleWithAnIdentifierWins) {

@@ -589,6 +589,27 @@ TEST_F(ToolCrashPoints, RepairAll) {
     runCensus("--repairall", layout.finished(), {.arguments = {"--repairall"}, .others = kNeighbours});
 }
 
+TEST_F(ToolCrashPoints, RestoreOfAList) {
+    CensusLayout layout;
+    // One category to finish (named anew, given an icon), two to make.
+    layout.addCategory("Before", {"com.example.game"});
+    plist::Array list;
+    const auto entry = [&](const std::string& name, const std::string& displayName, bool icon) {
+        plist::Dictionary value{{"DirectoryName", plist::Value(name)}, {"DisplayName", plist::Value(displayName)}};
+        if (icon) {
+            const std::string bytes = pngBytes(name);
+            value["Icon"] = plist::Data(bytes.begin(), bytes.end());
+        }
+        list.emplace_back(std::move(value));
+    };
+    entry("Category002", "After", true);
+    entry("Category003", "Made", true);
+    entry("Category004", "Plain", false);
+    layout.device.writeFile("/var/mobile/Media/list.plist", plist::toBinary(plist::Value(std::move(list))));
+    runCensus("--restore", layout.finished(),
+              {.arguments = {"--restore", "/var/mobile/Media/list.plist"}, .others = kNeighbours});
+}
+
 TEST_F(ToolCrashPoints, UpgradeOfALegacyCategory) {
     CensusLayout layout;
     // A bundle of the old format: its apps in list.txt, its settings in a
