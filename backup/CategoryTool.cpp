@@ -27,6 +27,8 @@ bool setCategoryIconFrom(std::string_view directoryName, std::string_view iconDe
     return runCategoryTool({"--icon=" + std::string(iconDevicePath), "--", std::string(directoryName)});
 }
 
+bool layDeviceLockWithTool() { return runCategoryTool({"--"}); }
+
 bool deleteCategoryWithTool(std::string_view directoryName) {
     return runCategoryTool({"--delete=" + std::string(directoryName)});
 }

@@ -25,6 +25,10 @@ bool repairAndNameCategory(std::string_view directoryName, bool repair, const st
 // Copies the image at `iconDevicePath` into the category as its icon.png.
 bool setCategoryIconFrom(std::string_view directoryName, std::string_view iconDevicePath);
 
+// One run of the tool that changes nothing: it lays the device lock file
+// when the device has none yet (only root may make it).
+bool layDeviceLockWithTool();
+
 // Deletes the category (its bundle and preferences file; apps in its items
 // come back to the home screen).
 bool deleteCategoryWithTool(std::string_view directoryName);
