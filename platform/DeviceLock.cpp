@@ -95,8 +95,9 @@ DeviceLockError waitForLock(int fd, std::chrono::milliseconds wait) {
 }
 
 // An inherited descriptor of the same lock file that holds the lock: the
-// lock a parent took and handed down.
-bool lockHandedDown(const struct stat& lockFile) {
+// lock a parent took and handed down. `own` is this run's descriptor of the
+// file, which is no inheritance.
+bool lockHandedDown(int own, const struct stat& lockFile) {
     rlimit limit {};
     int most = kMostInheritedDescriptors;
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < static_cast<rlim_t>(most)) {
@@ -104,7 +105,9 @@ bool lockHandedDown(const struct stat& lockFile) {
     }
     for (int fd = 0; fd < most; ++fd) {
         struct stat st {};
-        if (fstat(fd, &st) != 0 || st.st_dev != lockFile.st_dev || st.st_ino != lockFile.st_ino) continue;
+        if (fd == own || fstat(fd, &st) != 0 || st.st_dev != lockFile.st_dev || st.st_ino != lockFile.st_ino) {
+            continue;
+        }
         // Succeeds on the open file that holds the lock; fails while
         // another run holds it. (Where nobody holds it, it takes it, for
         // this run and the parent alike, which serialises as well.)
@@ -119,7 +122,7 @@ DeviceLock::Result DeviceLock::takeForTool(std::string_view usersFolder, std::ch
     UniqueFd file = openLockFileAsRoot(usersFolder);
     struct stat st {};
     if (!file || fstat(file.get(), &st) != 0) return {std::nullopt, DeviceLockError::Unavailable};
-    if (lockHandedDown(st)) return {DeviceLock(UniqueFd(), true), DeviceLockError::None};
+    if (lockHandedDown(file.get(), st)) return {DeviceLock(UniqueFd(), true), DeviceLockError::None};
     if (const DeviceLockError error = waitForLock(file.get(), wait); error != DeviceLockError::None) {
         return {std::nullopt, error};
     }
