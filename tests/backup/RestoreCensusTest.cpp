@@ -6,6 +6,11 @@
 //
 // Then the same inside the tool's runs, the tool and the restore killed
 // together: here two runs, every run in bench/restore-census.
+//
+// And a restore cut by a power loss anywhere (in itself or in a tool run it
+// started): every state that could leave (tests/support/PowerCutModel.h),
+// then one --repairall leaves every category whole or absent, and a second
+// restore leaves the device as the backup describes it.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +26,7 @@
 #include "platform/Plist.h"
 #include "tests/backup/BackupHarness.h"
 #include "tests/support/CrashCensus.h"
+#include "tests/support/PowerCutCensus.h"
 
 namespace nestora::test {
 namespace {
@@ -202,6 +208,31 @@ TEST(RestoreCensus, KilledInsideTheToolThenRunAgainRestoresTheDevice) {
     std::cout << "restore census inside the tool: " << points.size() << " kill points, " << killed
               << " with the restore killed\n";
     EXPECT_EQ(killed, static_cast<int>(points.size()));
+}
+
+TEST(RestoreCensus, CutByAPowerLossAnywhereThenRepairedAndRunAgainRestoresTheDevice) {
+    if (!crashCensusAvailable()) GTEST_SKIP() << "strace cannot trace here";
+    const TemporaryFilesInMemory inMemory;
+    const CensusStart start;
+    // Some 2,500 states; here a sample of 150, every one in bench/restore-census.
+    const PowerCutCensus census(start.emptiedRoot,
+                                {start.emptiedRoot + std::string(kInstalledBackup), "restore", kBackupFile}, 150);
+    ASSERT_GT(census.changes(), 0u);
+    const std::size_t judged = census.forEachState([&](const std::string& root, const std::string& state) {
+        const BackupDevice device(root);
+        expectPromisesHold(device, state, false);
+        const RunResult repair = device.tool({"--repairall"});
+        EXPECT_EQ(repair.out.find("ERROR"), std::string::npos) << state << "\n" << repair.out;
+        expectPromisesHold(device, state + ", repaired", true);
+        const RunResult again = device.backup({"restore", kBackupFile});
+        if (again.exitStatus != 0 || device.state() != start.expectedState) {
+            std::string names;
+            for (const std::string& name : device.categoryNames()) names += " " + name;
+            ADD_FAILURE() << state << ": a second restore exits " << again.exitStatus << " and leaves" << names
+                          << "\n" << again.out << again.err;
+        }
+    });
+    std::cout << "restore power-loss census: " << census.summary(judged) << "\n";
 }
 
 }  // namespace
