@@ -11,6 +11,11 @@
 // started): every state that could leave (tests/support/PowerCutModel.h),
 // then one --repairall leaves every category whole or absent, and a second
 // restore leaves the device as the backup describes it.
+//
+// And a restore whose writes, flushes, renames and folder makings fail one
+// at a time (a full disk, a failing one): it says so and fails, or ends
+// having restored everything; every bundle stays whole, no app is hidden
+// without a category, and a second restore finishes the job.
 
 #include <gtest/gtest.h>
 
@@ -26,6 +31,7 @@
 #include "platform/Plist.h"
 #include "tests/backup/BackupHarness.h"
 #include "tests/support/CrashCensus.h"
+#include "tests/support/DiskFullCensus.h"
 #include "tests/support/PowerCutCensus.h"
 
 namespace nestora::test {
@@ -233,6 +239,34 @@ TEST(RestoreCensus, CutByAPowerLossAnywhereThenRepairedAndRunAgainRestoresTheDev
         }
     });
     std::cout << "restore power-loss census: " << census.summary(judged) << "\n";
+}
+
+TEST(RestoreCensus, DiskFullAtAnyWriteThenRunAgainRestoresTheDevice) {
+    if (!crashCensusAvailable()) GTEST_SKIP() << "strace cannot trace here";
+    const TemporaryFilesInMemory inMemory;
+    const CensusStart start;
+    const std::vector<std::string> argv{start.emptiedRoot + std::string(kInstalledBackup), "restore", kBackupFile};
+    std::vector<FaultPoint> points;
+    {
+        // The restore's own calls; its tool runs have their census.
+        const BackupDevice counting(start.emptiedRoot);
+        points = diskFullPoints(counting.root(), argv, {"hidden-icons.plist"});
+    }
+    ASSERT_FALSE(points.empty());
+    for (const FaultPoint& point : points) {
+        const BackupDevice device(start.emptiedRoot);
+        const RunResult run = runFailingAt(point, argv);
+        const std::string where = describe(point);
+        if (run.exitStatus == 0) {
+            EXPECT_EQ(device.state(), start.expectedState) << where << ": reported success\n" << run.out << run.err;
+        } else {
+            EXPECT_EQ(run.exitStatus, 1) << where;
+            EXPECT_NE(run.err.find("nestora-backup: "), std::string::npos) << where << ": failed without a word";
+        }
+        start.expectRunAgainFinishes(device, where, false);
+        if (::testing::Test::HasFailure()) break;
+    }
+    std::cout << "restore disk-full census: " << points.size() << " failed calls\n";
 }
 
 }  // namespace
