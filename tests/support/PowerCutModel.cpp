@@ -113,45 +113,52 @@ int PowerCutModel::newNode(Node::Kind kind, mode_t mode) {
     return static_cast<int>(live_.size()) - 1;
 }
 
-void PowerCutModel::record(Change change) {
+void PowerCutModel::applyChange(std::vector<Node>& nodes, const Change& change) {
     switch (change.kind) {
         case Change::Kind::Add:
-            live_[change.folder].entries[change.name] = change.node;
-            if (names_[change.node].empty()) {
-                names_[change.node] = (change.folder == 0 ? "" : names_[change.folder]) + "/" + change.name;
-            }
+            nodes[change.folder].entries[change.name] = change.node;
             break;
         case Change::Kind::Remove:
-            live_[change.folder].entries.erase(change.name);
+            nodes[change.folder].entries.erase(change.name);
             break;
-        case Change::Kind::Rename:
-            live_[change.folder].entries.erase(change.name);
-            live_[change.toFolder].entries[change.toName] = change.node;
+        case Change::Kind::Rename: {
+            auto& from = nodes[change.folder].entries;
+            const auto entry = from.find(change.name);
+            if (entry == from.end() || entry->second != change.node) break;  // its making was undone
+            from.erase(entry);
+            nodes[change.toFolder].entries[change.toName] = change.node;
             break;
+        }
         case Change::Kind::Write: {
-            std::string data = *live_[change.node].data;
-            if (data.size() < static_cast<std::size_t>(change.offset) + change.bytes.size()) {
-                data.resize(static_cast<std::size_t>(change.offset) + change.bytes.size());
-            }
+            std::string data = *nodes[change.node].data;
+            const auto end = static_cast<std::size_t>(change.offset) + change.bytes.size();
+            if (data.size() < end) data.resize(end);
             data.replace(static_cast<std::size_t>(change.offset), change.bytes.size(), change.bytes);
-            live_[change.node].data = shared(std::move(data));
+            nodes[change.node].data = shared(std::move(data));
             break;
         }
         case Change::Kind::Truncate: {
-            std::string data = *live_[change.node].data;
+            std::string data = *nodes[change.node].data;
             data.resize(static_cast<std::size_t>(change.offset));
-            live_[change.node].data = shared(std::move(data));
+            nodes[change.node].data = shared(std::move(data));
             break;
         }
         case Change::Kind::Attributes:
-            if (change.mode) live_[change.node].mode = *change.mode & 07777;
-            if (change.uid) live_[change.node].uid = *change.uid;
-            if (change.gid) live_[change.node].gid = *change.gid;
+            if (change.mode) nodes[change.node].mode = *change.mode & 07777;
+            if (change.uid) nodes[change.node].uid = *change.uid;
+            if (change.gid) nodes[change.node].gid = *change.gid;
             break;
         case Change::Kind::Sync:
         case Change::Kind::SyncAll:
             break;
     }
+}
+
+void PowerCutModel::record(Change change) {
+    if (change.kind == Change::Kind::Add && names_[change.node].empty()) {
+        names_[change.node] = (change.folder == 0 ? "" : names_[change.folder]) + "/" + change.name;
+    }
+    applyChange(live_, change);
     changes_.push_back(std::move(change));
 }
 
@@ -427,44 +434,7 @@ std::vector<PowerCutModel::Node> PowerCutModel::apply(const State& state) const 
                 }
             }
         }
-        switch (change.kind) {
-            case Change::Kind::Add:
-                nodes[change.folder].entries[change.name] = change.node;
-                break;
-            case Change::Kind::Remove:
-                nodes[change.folder].entries.erase(change.name);
-                break;
-            case Change::Kind::Rename: {
-                auto& from = nodes[change.folder].entries;
-                const auto entry = from.find(change.name);
-                if (entry == from.end() || entry->second != change.node) break;  // its making was undone
-                from.erase(entry);
-                nodes[change.toFolder].entries[change.toName] = change.node;
-                break;
-            }
-            case Change::Kind::Write: {
-                std::string data = *nodes[change.node].data;
-                const auto end = static_cast<std::size_t>(change.offset) + change.bytes.size();
-                if (data.size() < end) data.resize(end);
-                data.replace(static_cast<std::size_t>(change.offset), change.bytes.size(), change.bytes);
-                nodes[change.node].data = shared(std::move(data));
-                break;
-            }
-            case Change::Kind::Truncate: {
-                std::string data = *nodes[change.node].data;
-                data.resize(static_cast<std::size_t>(change.offset));
-                nodes[change.node].data = shared(std::move(data));
-                break;
-            }
-            case Change::Kind::Attributes:
-                if (change.mode) nodes[change.node].mode = *change.mode & 07777;
-                if (change.uid) nodes[change.node].uid = *change.uid;
-                if (change.gid) nodes[change.node].gid = *change.gid;
-                break;
-            case Change::Kind::Sync:
-            case Change::Kind::SyncAll:
-                break;
-        }
+        applyChange(nodes, change);
     }
     for (const auto& [node, fate] : state.fates) {
         if (fate == DataFate::Empty) nodes[node].data = shared("");

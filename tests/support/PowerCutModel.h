@@ -88,6 +88,7 @@ private:
     std::pair<int, std::string> parentOf(const std::string& hostPath) const;  // folder node and name
     std::string devicePath(const std::string& hostPath) const;
     int newNode(Node::Kind kind, mode_t mode);
+    static void applyChange(std::vector<Node>& nodes, const Change& change);
     void record(Change change);  // applies it to the live tree and keeps it
     void addCall(const SyscallEntry& call);
 

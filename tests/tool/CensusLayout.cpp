@@ -122,4 +122,30 @@ Operation layOutCensus(CensusLayout& layout, CensusCase which) {
 }
 
 
+void ToolCensus::SetUp() {
+    if (!crashCensusAvailable()) GTEST_SKIP() << "strace cannot trace here";
+}
+
+void ToolCensus::runOnLayout(
+    const std::function<void(const std::string& label, const ToolDevice& layout, const Operation& operation)>& census) {
+    CensusLayout layout;
+    const Operation operation = layOutCensus(layout, GetParam());
+    census(labelOf(GetParam()), layout.finished(), operation);
+}
+
+void PrintTo(CensusCase which, std::ostream* out) { *out << labelOf(which); }
+
+std::string censusCaseName(const ::testing::TestParamInfo<CensusCase>& info) {
+    switch (info.param) {
+        case CensusCase::Create: return "Create";
+        case CensusCase::Delete: return "Delete";
+        case CensusCase::Rename: return "Rename";
+        case CensusCase::Icon: return "Icon";
+        case CensusCase::Repair: return "Repair";
+        case CensusCase::RepairAll: return "RepairAll";
+        case CensusCase::Upgrade: return "UpgradeOfALegacyCategory";
+    }
+    return "";
+}
+
 }  // namespace nestora::test

@@ -3,9 +3,14 @@
 // The device every census of the tool starts from, and the changing
 // operations each census runs on it.
 
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "tests/support/CrashCensus.h"
 #include "tests/tool/CensusJudge.h"
 
 namespace nestora::test {
@@ -46,5 +51,25 @@ inline constexpr CensusCase kCensusCases[] = {CensusCase::Create, CensusCase::De
 std::string labelOf(CensusCase which);
 // Lays out the categories the operation works on and returns it.
 Operation layOutCensus(CensusLayout& layout, CensusCase which);
+
+// A census as a test of each changing operation in turn (a test suite
+// instantiated with kCensusCases): skipped where strace cannot trace, its
+// many devices in memory.
+class ToolCensus : public ::testing::TestWithParam<CensusCase> {
+protected:
+    void SetUp() override;
+    // Lays out the device for this test's operation and runs `census` on it.
+    void runOnLayout(
+        const std::function<void(const std::string& label, const ToolDevice& layout, const Operation& operation)>&
+            census);
+    // Before any device.
+    const TemporaryFilesInMemory inMemory;
+};
+
+// How a test names its operation in gtest's output: "--create", ...
+void PrintTo(CensusCase which, std::ostream* out);
+
+// "Create", "Delete", ...: the name of a test of one operation.
+std::string censusCaseName(const ::testing::TestParamInfo<CensusCase>& info);
 
 }  // namespace nestora::test

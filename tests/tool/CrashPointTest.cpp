@@ -23,7 +23,6 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/CrashCensus.h"
 #include "tests/tool/CensusLayout.h"
 
 namespace nestora::test {
@@ -88,27 +87,11 @@ void runCensus(const std::string& label, const ToolDevice& layout, const Operati
     EXPECT_TRUE(broken.empty()) << label << ": " << brokenPointsReport(broken);
 }
 
-class ToolCrashPoints : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!crashCensusAvailable()) GTEST_SKIP() << "strace cannot trace here";
-    }
-    void run(CensusCase which) {
-        CensusLayout layout;
-        const Operation operation = layOutCensus(layout, which);
-        runCensus(labelOf(which), layout.finished(), operation);
-    }
-    // Before any device: the census's many devices live in memory.
-    const TemporaryFilesInMemory inMemory;
-};
+class ToolCrashPoints : public ToolCensus {};
 
-TEST_F(ToolCrashPoints, Create) { run(CensusCase::Create); }
-TEST_F(ToolCrashPoints, Delete) { run(CensusCase::Delete); }
-TEST_F(ToolCrashPoints, Rename) { run(CensusCase::Rename); }
-TEST_F(ToolCrashPoints, Icon) { run(CensusCase::Icon); }
-TEST_F(ToolCrashPoints, Repair) { run(CensusCase::Repair); }
-TEST_F(ToolCrashPoints, RepairAll) { run(CensusCase::RepairAll); }
-TEST_F(ToolCrashPoints, UpgradeOfALegacyCategory) { run(CensusCase::Upgrade); }
+TEST_P(ToolCrashPoints, Census) { runOnLayout(runCensus); }
+
+INSTANTIATE_TEST_SUITE_P(EveryChangingOperation, ToolCrashPoints, ::testing::ValuesIn(kCensusCases), censusCaseName);
 
 }  // namespace
 }  // namespace nestora::test

@@ -17,7 +17,6 @@
 #include <chrono>
 #include <iostream>
 
-#include "tests/support/CrashCensus.h"
 #include "tests/support/DiskFullCensus.h"
 #include "tests/tool/CensusLayout.h"
 
@@ -87,26 +86,11 @@ void runDiskFullCensus(const std::string& label, const ToolDevice& layout, const
     EXPECT_TRUE(broken.empty()) << label << ": " << brokenPointsReport(broken);
 }
 
-class ToolDiskFull : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!crashCensusAvailable()) GTEST_SKIP() << "strace cannot trace here";
-    }
-    void run(CensusCase which) {
-        CensusLayout layout;
-        const Operation operation = layOutCensus(layout, which);
-        runDiskFullCensus(labelOf(which), layout.finished(), operation);
-    }
-    const TemporaryFilesInMemory inMemory;
-};
+class ToolDiskFull : public ToolCensus {};
 
-TEST_F(ToolDiskFull, Create) { run(CensusCase::Create); }
-TEST_F(ToolDiskFull, Delete) { run(CensusCase::Delete); }
-TEST_F(ToolDiskFull, Rename) { run(CensusCase::Rename); }
-TEST_F(ToolDiskFull, Icon) { run(CensusCase::Icon); }
-TEST_F(ToolDiskFull, Repair) { run(CensusCase::Repair); }
-TEST_F(ToolDiskFull, RepairAll) { run(CensusCase::RepairAll); }
-TEST_F(ToolDiskFull, UpgradeOfALegacyCategory) { run(CensusCase::Upgrade); }
+TEST_P(ToolDiskFull, Census) { runOnLayout(runDiskFullCensus); }
+
+INSTANTIATE_TEST_SUITE_P(EveryChangingOperation, ToolDiskFull, ::testing::ValuesIn(kCensusCases), censusCaseName);
 
 }  // namespace
 }  // namespace nestora::test

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <iostream>
 
-#include "tests/support/CrashCensus.h"
 #include "tests/support/PowerCutCensus.h"
 #include "tests/tool/CensusLayout.h"
 
@@ -42,26 +41,11 @@ void runPowerLossCensus(const std::string& label, const ToolDevice& layout, cons
     EXPECT_TRUE(broken.empty()) << label << ": " << brokenPointsReport(broken);
 }
 
-class ToolPowerLoss : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!crashCensusAvailable()) GTEST_SKIP() << "strace cannot trace here";
-    }
-    void run(CensusCase which) {
-        CensusLayout layout;
-        const Operation operation = layOutCensus(layout, which);
-        runPowerLossCensus(labelOf(which), layout.finished(), operation);
-    }
-    const TemporaryFilesInMemory inMemory;
-};
+class ToolPowerLoss : public ToolCensus {};
 
-TEST_F(ToolPowerLoss, Create) { run(CensusCase::Create); }
-TEST_F(ToolPowerLoss, Delete) { run(CensusCase::Delete); }
-TEST_F(ToolPowerLoss, Rename) { run(CensusCase::Rename); }
-TEST_F(ToolPowerLoss, Icon) { run(CensusCase::Icon); }
-TEST_F(ToolPowerLoss, Repair) { run(CensusCase::Repair); }
-TEST_F(ToolPowerLoss, RepairAll) { run(CensusCase::RepairAll); }
-TEST_F(ToolPowerLoss, UpgradeOfALegacyCategory) { run(CensusCase::Upgrade); }
+TEST_P(ToolPowerLoss, Census) { runOnLayout(runPowerLossCensus); }
+
+INSTANTIATE_TEST_SUITE_P(EveryChangingOperation, ToolPowerLoss, ::testing::ValuesIn(kCensusCases), censusCaseName);
 
 }  // namespace
 }  // namespace nestora::test
