@@ -22,14 +22,19 @@ constexpr std::string_view kLockFileName = "categories.lock";
 // Descriptors a parent may have handed down are looked for below this.
 constexpr int kMostInheritedDescriptors = 1024;
 
-bool belongsToRootOnly(int fd) {
+// A folder a root run may keep the lock in: root's, and nobody else may
+// change it. A run without root's rights (on a device root of its own)
+// works with its own files and can spoil no one's lock but its own.
+bool trustedFolder(int fd) {
     struct stat st {};
-    return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return geteuid() != 0 || (st.st_uid == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0);
 }
 
 // Opens the lock folder one component at a time from the device root,
-// making what is missing (0755), never through a link, and only through
-// folders that belong to root and that nobody else may change.
+// making what is missing (0755), never through a link, and, for a root
+// run, only through folders that belong to root and that nobody else may
+// change.
 UniqueFd openLockFolder() {
     UniqueFd current(open(hostPath("/").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::string_view rest = kDeviceLockFolder;
@@ -45,7 +50,7 @@ UniqueFd openLockFolder() {
             next = openat(current.get(), component.c_str(), kFlags);
         }
         current.reset(next);
-        if (current && !belongsToRootOnly(current.get())) current.reset();
+        if (current && !trustedFolder(current.get())) current.reset();
     }
     return current;
 }
@@ -68,7 +73,10 @@ UniqueFd openLockFileAsRoot(std::string_view usersFolder) {
                          O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
     struct stat st {};
     if (!file || fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) return UniqueFd();
-    if ((st.st_uid != owner || st.st_gid != group) && fchown(file.get(), owner, group) != 0) return UniqueFd();
+    // A run without root's rights cannot give the file away, and need not.
+    if ((st.st_uid != owner || st.st_gid != group) && geteuid() == 0 && fchown(file.get(), owner, group) != 0) {
+        return UniqueFd();
+    }
     if ((st.st_mode & 07777) != 0600 && fchmod(file.get(), 0600) != 0) return UniqueFd();
     return file;
 }

@@ -6,7 +6,8 @@
 //
 // It is an advisory lock (flock) on /var/lib/nestora/categories.lock. The
 // folder and every folder above it belong to root and only root may change
-// them, so no user can remove or replace the file that the others lock. The
+// them (a root run checks), so no user can remove or replace the file that
+// the others lock. The
 // file itself belongs to the one user the tool serves, mode 0600: root and
 // that user can open it, and nobody else can hold it to stall the tool.
 //
