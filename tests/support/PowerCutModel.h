@@ -96,6 +96,7 @@ private:
     std::size_t signature(const std::vector<Node>& nodes) const;
     int lastSync(int node, std::size_t point) const;
     static bool isDataChange(Change::Kind kind);
+    static std::shared_ptr<const std::string> sharedBytes(std::string bytes);
     std::vector<State> statesAt(std::size_t point, std::size_t mostPerPoint) const;
 
     std::string root_;
