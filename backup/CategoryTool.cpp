@@ -38,4 +38,6 @@ bool makeCategoriesWithTool(const std::vector<CategoryToMake>& categories) {
     return ran;
 }
 
+bool layDeviceLockWithTool() { return runCategoryTool({"--"}); }
+
 }  // namespace nestora::backup

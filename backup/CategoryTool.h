@@ -34,4 +34,8 @@ struct CategoryToMake {
 // over or the tool did not run.
 bool makeCategoriesWithTool(const std::vector<CategoryToMake>& categories);
 
+// One run of the tool that changes nothing: it lays the device lock file
+// when the device has none yet (only root may make it).
+bool layDeviceLockWithTool();
+
 }  // namespace nestora::backup

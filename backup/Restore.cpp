@@ -8,6 +8,7 @@
 #include "backup/CategoryTool.h"
 #include "backup/DeviceCategories.h"
 #include "backup/RestoreJournal.h"
+#include "backup/RestoreLock.h"
 #include "backup/RestoreOutput.h"
 #include "backup/RestorePlan.h"
 #include "common/CategoryNaming.h"
@@ -172,6 +173,13 @@ private:
 RestoreCounts restoreBackup(const Backup& backup, std::string_view backupKey, const platform::AppServices& services,
                             std::FILE* messages) {
     RestoreCounts counts;
+    // Held to the end, before the device is looked at: no other run changes
+    // categories meanwhile, and the tool runs below share it.
+    const std::optional<platform::DeviceLock> lock = lockCategoriesForRestore(messages);
+    if (!lock) {
+        counts.failed = backup.categories.size();
+        return counts;
+    }
     std::map<std::size_t, std::string> begun;
     if (auto journal = readRestoreJournal(); journal && journal->backupKey == backupKey) begun = journal->targets;
     const std::vector<PlannedCategory> plan = planRestore(backup, scanDeviceCategories(), begun, nameIsFree);

@@ -120,6 +120,11 @@ bool createFolder(std::string_view path, mode_t mode) {
     return ::mkdir(hostPath(path).c_str(), mode) == 0;
 }
 
+bool syncFolder(std::string_view path) {
+    UniqueFd folder(::open(hostPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return folder && ::fsync(folder.get()) == 0;
+}
+
 bool copyFile(std::string_view source, std::string_view destination) {
     UniqueFd in(::open(hostPath(source).c_str(), O_RDONLY | O_CLOEXEC));
     if (!in) return false;

@@ -29,6 +29,10 @@ std::optional<std::vector<std::string>> listFolder(std::string_view path);
 // are not created and an existing entry is a failure.
 bool createFolder(std::string_view path, mode_t mode = 0777);
 
+// Flushes a folder's entries (names made, renamed or removed in it) to
+// disk, so that they survive a power loss. False when that fails.
+bool syncFolder(std::string_view path);
+
 // Copies a regular file byte for byte. Fails when anything exists at the
 // destination (it is created O_EXCL, so a planted link is never followed).
 // The copy gets the source's permission bits. A relative source is taken

@@ -9,6 +9,7 @@
 #include "common/CategoryNaming.h"
 #include "tool/CategoryChanges.h"
 #include "tool/CategoryEnumeration.h"
+#include "tool/CategoryLock.h"
 #include "tool/CategoryMaintenance.h"
 #include "tool/CategoryOperand.h"
 #include "tool/CategoryRestore.h"
@@ -46,7 +47,8 @@ struct PendingChange {
     std::optional<std::string> displayName;
 };
 
-void applyPendingChange(const ToolContext& context, const PendingChange& pending, int argc, char** argv) {
+void applyPendingChange(const ToolContext& context, CategoryLock& lock, const PendingChange& pending, int argc,
+                        char** argv) {
     if (!pending.iconPath && !pending.displayName) {
         return;
     }
@@ -55,7 +57,8 @@ void applyPendingChange(const ToolContext& context, const PendingChange& pending
         return;
     }
     auto identifier = identifierForCategoryOperand(context.out, argv[optind]);
-    if (!identifier) {
+    // Looked at under the lock: another run may be deleting it.
+    if (!identifier || !lock.hold()) {
         return;
     }
     if (!categoryBundleExists(*identifier)) {
@@ -76,6 +79,16 @@ void withCategory(const ToolContext& context, const char* operand, Operation ope
     if (auto identifier = identifierForCategoryOperand(context.out, operand)) {
         operation(*identifier);
     }
+}
+
+// The same for an operation that changes it: under the device lock.
+template <typename Operation>
+void changingCategory(const ToolContext& context, CategoryLock& lock, const char* operand, Operation operation) {
+    withCategory(context, operand, [&](const std::string& identifier) {
+        if (lock.hold()) {
+            operation(identifier);
+        }
+    });
 }
 
 }  // namespace
@@ -106,10 +119,15 @@ int runTool(int argc, char** argv, const ToolContext& context) {
         std::fputs(std::string(kInvokerRefusal).c_str(), context.out);
         return 1;
     }
+    // Laid by any run, so that a restore running as the user finds it.
+    layCategoryLockFile();
     if (argc <= 1) {
         printUsage(context.out);
         return 0;
     }
+    // Taken before the first operation that changes categories, and held to
+    // the end of the run.
+    CategoryLock lock(context.out, context.lockWait);
     PendingChange pending;
     optind = 0;  // a full reset of the parser, so a second run in one process starts afresh
     for (;;) {
@@ -126,10 +144,12 @@ int runTool(int argc, char** argv, const ToolContext& context) {
                 withCategory(context, optarg, [&](const std::string& id) { showCategory(context, id); });
                 break;
             case 'c':
-                createCategory(context.out, displayNameFromArgument(optarg));
+                if (lock.hold()) {
+                    createCategory(context.out, displayNameFromArgument(optarg));
+                }
                 break;
             case 'd':
-                withCategory(context, optarg, [&](const std::string& id) { deleteCategory(context, id); });
+                changingCategory(context, lock, optarg, [&](const std::string& id) { deleteCategory(context, id); });
                 break;
             case 'i':
                 pending.iconPath = optarg;
@@ -138,21 +158,23 @@ int runTool(int argc, char** argv, const ToolContext& context) {
                 pending.displayName = displayNameFromArgument(optarg);
                 break;
             case 'r':
-                withCategory(context, optarg, [&](const std::string& id) { repairCategory(context.out, id); });
+                changingCategory(context, lock, optarg,
+                                 [&](const std::string& id) { repairCategory(context.out, id); });
                 break;
             case 'u':
-                withCategory(context, optarg, [&](const std::string& id) { upgradeCategory(context.out, id); });
+                changingCategory(context, lock, optarg,
+                                 [&](const std::string& id) { upgradeCategory(context.out, id); });
                 break;
             case 'h':
                 printUsage(context.out);
                 break;
             case 0: {
                 const std::string_view name = longIndex >= 0 ? kLongOptions[longIndex].name : "";
-                if (name == "repairall") {
+                if (name == "repairall" && lock.hold()) {
                     repairEveryCategory(context.out);
-                } else if (name == "upgradeall") {
+                } else if (name == "upgradeall" && lock.hold()) {
                     upgradeEveryCategory(context.out);
-                } else if (name == "restore") {
+                } else if (name == "restore" && lock.hold()) {
                     restoreCategories(context, optarg);
                 }
                 break;
@@ -164,7 +186,7 @@ int runTool(int argc, char** argv, const ToolContext& context) {
         // diagnostics for a later option.
         std::fflush(context.out);
     }
-    applyPendingChange(context, pending, argc, argv);
+    applyPendingChange(context, lock, pending, argc, argv);
     std::fflush(context.out);
     return 0;
 }

@@ -33,6 +33,9 @@ RunResult ToolDevice::tool(const std::vector<std::string>& arguments,
 
 RunResult ToolDevice::toolAs(uid_t uid, gid_t gid, const std::vector<std::string>& arguments,
                              const std::string& program) const {
+    // Without root's rights the tool cannot lay the device lock file; a run
+    // as root lays it first, as any earlier run on a device has.
+    (void)tool({"--"});
     std::vector<std::string> argv{"/usr/bin/setpriv", "--reuid=" + std::to_string(uid),
                                   "--regid=" + std::to_string(gid), "--clear-groups", program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

@@ -33,7 +33,7 @@ public:
     RunResult tool(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& extraEnvironment = {}) const;
     // The same program run with other user and group ids (needs root), no
-    // supplementary groups.
+    // supplementary groups; the device lock file laid by a run as root first.
     RunResult toolAs(uid_t uid, gid_t gid, const std::vector<std::string>& arguments,
                      const std::string& program = NESTORA_TOOL_PATH) const;
 
