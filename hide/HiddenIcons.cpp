@@ -7,13 +7,9 @@
 namespace nestora::hide {
 
 std::vector<std::string> hiddenInfoPlistPaths() {
-    std::vector<std::string> paths;
-    const auto value = plist::readFile(kHiddenIconsPath);
-    if (!value || !value->isArray()) return paths;
-    for (const plist::Value& entry : *value->array()) {
-        if (const std::string* path = entry.string()) paths.push_back(*path);
-    }
-    return paths;
+    const std::optional<std::string> bytes = files::readFile(kHiddenIconsPath, kMaxHiddenIconsBytes);
+    if (!bytes) return {};
+    return hiddenPathsOfList(*bytes);
 }
 
 bool writeHiddenInfoPlistPaths(const std::vector<std::string>& paths) {

@@ -145,6 +145,57 @@ std::vector<std::string> pathsOfAnyList(std::string_view bytes) {
 
 }  // namespace
 
+std::optional<ListInLayout> readListInLayout(std::string_view bytes) {
+    const std::size_t entriesStart = kHead.size() + kGenerationDigits + kHeadEnd.size();
+    if (!bytes.starts_with(kHead) || bytes.size() < entriesStart ||
+        bytes.substr(kHead.size() + kGenerationDigits, kHeadEnd.size()) != kHeadEnd) {
+        return std::nullopt;
+    }
+    ListInLayout list;
+    // A torn write over hex digits leaves hex digits: any generation will do.
+    list.generation = parseGeneration(bytes.substr(kHead.size(), kGenerationDigits)).value_or(0);
+    std::size_t at = entriesStart;
+    bool closed = false;
+    while (at < bytes.size()) {
+        const std::string_view rest = bytes.substr(at);
+        if (!closed && rest.starts_with(kTail) && isBlank(rest.substr(kTail.size()))) {
+            list.tail = at;
+            closed = true;
+            break;
+        }
+        const auto newline = rest.find('\n');
+        const std::string_view line = rest.substr(0, newline == std::string_view::npos ? rest.size() : newline + 1);
+        std::optional<std::string> path;
+        if (line.starts_with(kEntryStart) && line.ends_with(kEntryEnd)) {
+            path = unescaped(line.substr(kEntryStart.size(), line.size() - kEntryStart.size() - kEntryEnd.size()));
+        }
+        if (path && !holdsControlCharacter(*path)) {
+            list.entries.insert_or_assign(std::move(*path), ListInLayout::Line{at, line.size()});
+        } else if (!isBlank(line)) {
+            // What a change cut off by a power cut leaves: an entry half
+            // blanked, or half written over the closing tags. The change never
+            // returned, so the line counts as neither old nor new; the list is
+            // written anew before it is changed again.
+            list.torn = true;
+        }
+        at += line.size();
+    }
+    if (!closed) list.torn = true;
+    return list;
+}
+
+std::vector<std::string> hiddenPathsOfList(std::string_view bytes) {
+    const std::optional<ListInLayout> list = readListInLayout(bytes);
+    if (!list) return pathsOfAnyList(bytes);
+    std::vector<std::pair<std::size_t, std::string>> byOffset;
+    for (const auto& [path, line] : list->entries) byOffset.emplace_back(line.offset, path);
+    std::sort(byOffset.begin(), byOffset.end());
+    std::vector<std::string> paths;
+    paths.reserve(byOffset.size());
+    for (auto& [offset, path] : byOffset) paths.push_back(std::move(path));
+    return paths;
+}
+
 std::string hiddenIconsFileBytes(const std::vector<std::string>& paths, std::uint64_t generation, std::size_t spare) {
     std::string bytes(kHead);
     bytes += generationText(generation);
@@ -163,48 +214,17 @@ bool HiddenIconsFile::load() {
     if (::fstat(fd_.get(), &st) != 0 || !preadAll(fd_.get(), bytes, static_cast<std::size_t>(st.st_size))) {
         return false;
     }
-    std::optional<std::uint64_t> generation;
-    std::size_t at = kHead.size() + kGenerationDigits + kHeadEnd.size();
-    if (std::string_view(bytes).starts_with(kHead) && bytes.size() >= at &&
-        std::string_view(bytes).substr(kHead.size() + kGenerationDigits, kHeadEnd.size()) == kHeadEnd) {
-        generation = parseGeneration(std::string_view(bytes).substr(kHead.size(), kGenerationDigits));
+    std::optional<ListInLayout> list = readListInLayout(bytes);
+    if (!list || list->torn) {
+        // Someone else's list (or none, or a damaged one), or one a power cut
+        // tore mid-change: what a reader takes from it, written anew in this
+        // layout.
+        return rewrite(hiddenPathsOfList(bytes), 0);
     }
-    bool ours = generation.has_value();
-    while (ours) {
-        const std::string_view rest = std::string_view(bytes).substr(at);
-        if (rest.starts_with(kTail)) {
-            ours = isBlank(rest.substr(kTail.size()));
-            break;
-        }
-        const auto newline = rest.find('\n');
-        if (newline == std::string_view::npos) {
-            ours = false;
-            break;
-        }
-        const std::string_view line = rest.substr(0, newline + 1);
-        if (line.starts_with(kEntryStart) && line.ends_with(kEntryEnd)) {
-            auto path = unescaped(line.substr(kEntryStart.size(), line.size() - kEntryStart.size() - kEntryEnd.size()));
-            if (!path || holdsControlCharacter(*path)) {
-                ours = false;
-                break;
-            }
-            entries_.insert_or_assign(std::move(*path), Entry{at, line.size()});
-        } else if (!isBlank(line)) {
-            ours = false;
-            break;
-        }
-        at += line.size();
-    }
-    if (!ours) {
-        // Someone else's list (or none, or a damaged one): what a reader
-        // takes from it, written anew in this layout.
-        const std::vector<std::string> paths = pathsOfAnyList(bytes);
-        entries_.clear();
-        return rewrite(paths, 0);
-    }
-    generation_ = *generation;
-    tail_ = at;
+    generation_ = list->generation;
+    tail_ = list->tail;
     capacity_ = bytes.size();
+    for (auto& [path, entry] : list->entries) entries_.insert_or_assign(std::move(path), Entry{entry.offset, entry.length});
     return true;
 }
 

@@ -74,6 +74,28 @@ private:
     std::unordered_map<std::string, Entry> entries_;
 };
 
+// A list in this layout as read: its entries by path with their lines,
+// where its closing tags stand, and whether a line is neither an entry nor
+// blank (a change a power cut tore) or the closing tags are missing.
+struct ListInLayout {
+    struct Line {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+    std::uint64_t generation = 0;
+    std::size_t tail = 0;
+    bool torn = false;
+    std::unordered_map<std::string, Line> entries;
+};
+
+// None when the bytes are not in this layout.
+std::optional<ListInLayout> readListInLayout(std::string_view bytes);
+
+// The paths a list holds hidden, in the order they were hidden: a list in
+// this layout read line by line (a torn line counts as no entry), any other
+// read as a property list (empty when it is none).
+std::vector<std::string> hiddenPathsOfList(std::string_view bytes);
+
 // The bytes of a list in this layout holding the paths, with `spare` bytes
 // of padding at least.
 std::string hiddenIconsFileBytes(const std::vector<std::string>& paths, std::uint64_t generation, std::size_t spare);

@@ -9,6 +9,7 @@
 
 #include "common/IconHiding.h"
 #include "platform/Files.h"
+#include "hide/HiddenIcons.h"
 #include "platform/Plist.h"
 #include "platform/AppServices.h"
 #include "tests/support/PythonPlist.h"
@@ -240,12 +241,8 @@ std::vector<std::string> BackupDevice::categoryNames() const {
 }
 
 std::vector<std::string> BackupDevice::hiddenApps() const {
-    std::vector<std::string> apps;
-    const std::optional<plist::Value> hidden = plist::readFile("/var/lib/nestora/hidden-icons.plist");
-    if (!hidden || !hidden->array()) return apps;
-    for (const plist::Value& app : *hidden->array()) {
-        if (app.string()) apps.push_back(*app.string());
-    }
+    // Read as the home screen reads it: a line a power cut tore is no entry.
+    std::vector<std::string> apps = hide::hiddenInfoPlistPaths();
     std::sort(apps.begin(), apps.end());
     return apps;
 }

@@ -10,6 +10,7 @@
 #include "common/IconHiding.h"
 #include "hide/HiddenIcons.h"
 #include "hide/HiddenIconsFile.h"
+#include "tests/support/PythonPlist.h"
 #include "tests/support/TestDevice.h"
 
 namespace nestora {
@@ -71,6 +72,47 @@ TEST_F(HideHiddenIcons, EachChangeIsInTheFileAtOnceAndSeenByEveryOtherOpening) {
     EXPECT_FALSE(first.setHidden("/A.app/Info.plist", false));
     EXPECT_TRUE(first.setHidden("/D.app/Info.plist", false));
     EXPECT_EQ(hide::hiddenInfoPlistPaths(), Paths{});
+}
+
+// A power cut in the middle of a change leaves the line being written torn:
+// a show cut after some of its blanks, a hide cut inside its entry or the
+// closing tags after it. Every tear of either change is read as the other
+// entries alone, and the next change writes the list whole again.
+TEST_F(HideHiddenIcons, ALineTornByAPowerCutCountsAsNoEntryAndTheListIsWrittenWholeAgain) {
+    const Paths kept{"/A.app/Info.plist", "/C.app/Info.plist"};
+    ASSERT_TRUE(hide::writeHiddenInfoPlistPaths({"/A.app/Info.plist", "/B.app/Info.plist", "/C.app/Info.plist"}));
+    const std::string whole = device.readFile(hide::kHiddenIconsPath);
+    const std::string entry = "\t<string>/B.app/Info.plist</string>\n";
+    const std::size_t at = whole.find(entry);
+    ASSERT_NE(at, std::string::npos);
+    const std::string closing = "</array>\n</plist>\n";
+    const std::size_t tail = whole.find(closing);
+    const std::string added = "\t<string>/D.app/Info.plist</string>\n" + closing;
+    for (std::size_t cut = 1; cut < added.size(); ++cut) {
+        SCOPED_TRACE("cut after " + std::to_string(cut) + " bytes");
+        // A show of B cut short (when the cut falls inside its line).
+        if (cut < entry.size()) {
+            std::string torn = whole;
+            torn.replace(at, cut, std::string(cut, ' '));
+            EXPECT_EQ(hide::hiddenPathsOfList(torn), kept);
+        }
+        // A hide of D cut short, with B still there.
+        std::string torn = whole;
+        torn.replace(tail, cut, added.substr(0, cut));
+        Paths read = hide::hiddenPathsOfList(torn);
+        const bool dWhole = cut >= added.find(closing);
+        EXPECT_EQ(read.size(), dWhole ? 4u : 3u);
+        EXPECT_EQ(read.front(), "/A.app/Info.plist");
+    }
+    std::string torn = whole;
+    torn.replace(at, 10, std::string(10, ' '));
+    device.writeFile(hide::kHiddenIconsPath, torn);
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), kept);
+    hide::HiddenIconsFile file;
+    EXPECT_TRUE(file.setHidden("/E.app/Info.plist", true));
+    EXPECT_EQ(test::plistlibJson(device.host(hide::kHiddenIconsPath)),
+              R"(["/A.app/Info.plist", "/C.app/Info.plist", "/E.app/Info.plist"])")
+        << "any property-list reader takes the list again";
 }
 
 TEST_F(HideHiddenIcons, HundredsOfPathsKeepTheirOrderThroughTheListBeingWrittenAnew) {

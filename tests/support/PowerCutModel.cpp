@@ -68,6 +68,7 @@ PowerCutModel::PowerCutModel(const std::string& root) : root_(fs::canonical(root
         }
     }
     live_ = start_;
+    deviceNodes_ = start_.size();
 }
 
 void PowerCutModel::applyChange(std::vector<Node>& nodes, const Change& change) {
@@ -117,6 +118,20 @@ std::shared_ptr<const std::string> PowerCutModel::sharedBytes(std::string bytes)
 
 bool PowerCutModel::isDataChange(Change::Kind kind) {
     return kind == Change::Kind::Write || kind == Change::Kind::Truncate || kind == Change::Kind::Attributes;
+}
+
+bool PowerCutModel::mayBeEmpty(int node, std::size_t point) const {
+    const int synced = lastSync(node, point);
+    // A file the run made that never reached the disk whole: its length may
+    // have, its blocks not (delayed allocation).
+    if (static_cast<std::size_t>(node) >= deviceNodes_ && synced < 0) return true;
+    // A file on disk before the run or flushed since it was made keeps its
+    // length and blocks: data written over them may tear, but the file does
+    // not become empty unless it was cut short since.
+    for (std::size_t i = static_cast<std::size_t>(synced + 1); i < point; ++i) {
+        if (changes_[i].kind == Change::Kind::Truncate && changes_[i].node == node) return true;
+    }
+    return false;
 }
 
 int PowerCutModel::lastSync(int node, std::size_t point) const {
@@ -187,10 +202,10 @@ std::size_t PowerCutModel::signature(const std::vector<Node>& nodes) const {
         const Node& node = nodes[id];
         auto hash = dataHashes_.find(node.data.get());
         if (hash == dataHashes_.end()) {
-            hash = dataHashes_.emplace(node.data.get(), std::hash<std::string>{}(*node.data)).first;
+            hash = dataHashes_.emplace(node.data.get(), std::pair(node.data, std::hash<std::string>{}(*node.data))).first;
         }
         text += path + ' ' + std::to_string(static_cast<int>(node.kind)) + ' ' + std::to_string(node.mode) + ' ' +
-                std::to_string(node.uid) + ' ' + std::to_string(hash->second) + '\n';
+                std::to_string(node.uid) + ' ' + std::to_string(hash->second.second) + '\n';
         for (const auto& [name, child] : node.entries) walk(child, path + "/" + name);
     };
     walk(0, "");
@@ -213,7 +228,8 @@ std::vector<PowerCutModel::State> PowerCutModel::statesAt(std::size_t point, std
             }
         } else if (isDataChange(change.kind) && static_cast<int>(i) > lastSync(change.node, point)) {
             std::size_t& fates = files[change.node];
-            fates = std::max<std::size_t>(fates, change.kind == Change::Kind::Attributes ? 2 : 4);
+            const std::size_t dataFates = mayBeEmpty(change.node, point) ? 4 : 3;
+            fates = std::max<std::size_t>(fates, change.kind == Change::Kind::Attributes ? 2 : dataFates);
         }
     }
     static constexpr DataFate kFates[] = {DataFate::Kept, DataFate::Lost, DataFate::Half, DataFate::Empty};

@@ -5,7 +5,10 @@
 // a journaling file system that keeps metadata in order and allocates late:
 //   - what an fsync of a file made durable survives: its data then;
 //   - data written to a file since its last fsync may be missing, all of it
-//     or its latter part, or the file may be empty;
+//     or its latter part; a file made by the run and never flushed, or cut
+//     short since its last flush, may be empty (a file already on the disk
+//     keeps its length and blocks: data written over them can tear, but the
+//     file does not empty);
 //   - creates, renames and unlinks in a folder since that folder's last
 //     fsync may be undone, the later ones first;
 //   - fdatasync counts as an fsync of the data; sync and syncfs make
@@ -95,6 +98,8 @@ private:
     std::vector<Node> apply(const State& state) const;
     std::size_t signature(const std::vector<Node>& nodes) const;
     int lastSync(int node, std::size_t point) const;
+    // Whether a cut at `point` may leave the file empty.
+    bool mayBeEmpty(int node, std::size_t point) const;
     static bool isDataChange(Change::Kind kind);
     static std::shared_ptr<const std::string> sharedBytes(std::string bytes);
     std::vector<State> statesAt(std::size_t point, std::size_t mostPerPoint) const;
@@ -103,9 +108,13 @@ private:
     std::vector<Node> start_;  // the device before the run (and each node as it was made)
     std::vector<std::string> names_;  // a device path of each node, for reports
     std::vector<Node> live_;   // the device as the run goes on
+    std::size_t deviceNodes_ = 0;  // nodes below this were on the device before the run
     std::vector<Change> changes_;
     std::map<std::pair<int, int>, std::pair<int, long long>> descriptors_;  // (pid, fd) -> node, offset
-    mutable std::map<const std::string*, std::size_t> dataHashes_;
+    // Each node's bytes hashed once. The cache holds the bytes too: a key is
+    // an address, and the bytes of a state built for one signature are freed
+    // before the next, so without them another string could take the address.
+    mutable std::map<const std::string*, std::pair<std::shared_ptr<const std::string>, std::size_t>> dataHashes_;
 };
 
 }  // namespace nestora::test

@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 
+#include "hide/HiddenIconsFile.h"
 #include "platform/Plist.h"
 
 namespace nestora::test {
@@ -141,10 +142,15 @@ std::vector<std::string> treeDifferences(const Tree& before, const Tree& after) 
 // The Info.plist paths the stand-in hide library holds hidden; none when its
 // list exists but cannot be read.
 std::optional<std::vector<std::string>> hiddenApps(const ToolDevice& device) {
-    std::vector<std::string> paths;
-    if (!device.exists(kHiddenIcons)) return paths;
-    const auto list = readPlist(device, std::string(kHiddenIcons));
+    if (!device.exists(kHiddenIcons)) return std::vector<std::string>{};
+    const std::string bytes = device.readFile(kHiddenIcons);
+    // Read as the home screen reads it: a line a power cut tore mid-change
+    // counts as no entry. A list that is not the library's layout must be a
+    // property-list array.
+    if (hide::readListInLayout(bytes)) return hide::hiddenPathsOfList(bytes);
+    const auto list = plist::parse(bytes);
     if (!list || !list->array()) return std::nullopt;
+    std::vector<std::string> paths;
     for (const plist::Value& entry : *list->array()) paths.push_back(entry.string() ? *entry.string() : "");
     return paths;
 }
