@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/DeviceRoot.h"
+#include "platform/FolderNames.h"
 #include "platform/PrivilegedNames.h"
 
 namespace nestora::privileged {
@@ -127,13 +128,7 @@ std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folde
         close(fd);
         return std::nullopt;
     }
-    std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-        std::string_view name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.emplace_back(name);
-        }
-    }
+    std::vector<std::string> names = platform::sortedFolderNames(dir);
     closedir(dir);
     return names;
 }

@@ -123,20 +123,23 @@ TEST_F(IconPicker, TheScreenAndItsTitle) {
     EXPECT_TRUE(session_.window()->findChildren<ui::ProgressOverlay*>().isEmpty());
 }
 
-TEST_F(IconPicker, BundleIconsFirstThenTheUsersInListingOrder) {
+TEST_F(IconPicker, BundleIconsFirstThenTheUsersInNameOrder) {
     keepBundleIcons(3);
-    for (const char* name : {"b.png", "a.png", "c.png"}) {
+    for (const char* name : {"b.png", "a.png", "Z.png", "c.png"}) {
         addUserIcon(name);
     }
     RecordingDelegate delegate;
     IconPickerController& picker = present(delegate);
     std::vector<std::string> expected;
-    for (const char* folder : {kBundleIcons, kUserIcons}) {
-        const auto names = files::listFolder(folder);
-        ASSERT_TRUE(names.has_value()) << folder;
-        for (const std::string& name : *names) {
-            expected.push_back(std::string(folder) + "/" + name);
-        }
+    const auto bundle = files::listFolder(kBundleIcons);
+    ASSERT_TRUE(bundle.has_value());
+    ASSERT_TRUE(std::is_sorted(bundle->begin(), bundle->end()));
+    for (const std::string& name : *bundle) {
+        expected.push_back(std::string(kBundleIcons) + "/" + name);
+    }
+    // Sorted by the bytes of the names, as the phone's file system lists them.
+    for (const char* name : {"Z.png", "a.png", "b.png", "c.png"}) {
+        expected.push_back(std::string(kUserIcons) + "/" + name);
     }
     EXPECT_EQ(picker.icons(), expected);
     ASSERT_TRUE(session_.app().icons().has_value());
