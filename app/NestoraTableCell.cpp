@@ -2,6 +2,7 @@
 
 #include "ui/BundleImages.h"
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 #include "common/CategoryNaming.h"
 #include "model/CategoryItems.h"
 #include "platform/Plist.h"
@@ -25,18 +26,10 @@ NestoraTableCell::NestoraTableCell(const QString& reuseIdentifier, const platfor
     : ui::TableViewCell(reuseIdentifier), preferences_(preferences) {
     title_ = ui::makeChild<QLabel>(contentView());
     title_->setTextFormat(Qt::PlainText);  // a display name is text, never markup
-    QFont bold(QStringLiteral("Helvetica"));
-    bold.setPixelSize(18);
-    bold.setBold(true);
-    title_->setFont(bold);
+    title_->setFont(ui::systemFont(18, true));
     subtitle_ = ui::makeChild<QLabel>(contentView());
     subtitle_->setTextFormat(Qt::PlainText);
-    QFont plain(QStringLiteral("Helvetica"));
-    plain.setPixelSize(14);
-    // The phone's Helvetica is narrower than the fonts here; a bundle path
-    // should still fit its 191 points.
-    plain.setStretch(QFont::Condensed);
-    subtitle_->setFont(plain);
+    subtitle_->setFont(ui::systemFont(14));
     subtitle_->setStyleSheet(QStringLiteral("color: gray;"));
     textLabel()->hide();
 }

@@ -37,6 +37,7 @@
 #include "screens/settings/PrefsViewController.h"
 #include "screens/settings/SettingsCell.h"
 #include "ui/NavigationController.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -224,6 +225,7 @@ void waitForTheAdStrip(const nestora::app::Nestora& nestora) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     if (argc != 2) {
         std::fprintf(stderr, "usage: nestora_screenshot_tour OUTPUT_FOLDER\n");
         return 2;

@@ -15,6 +15,7 @@
 
 #include "home/HomeScreen.h"
 #include "home/IconCell.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ private:
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     nestora::home::HomeScreen home;
     FirstPaint watcher(home, start);
     application.installEventFilter(&watcher);

@@ -24,6 +24,7 @@
 #include "home/IconPager.h"
 #include "model/Prefs.h"
 #include "platform/Preferences.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ bool shootCategory(HomeScreen& home, const HomeIcon& category, const QDir& folde
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     if (argc < 4) {
         std::fprintf(stderr, "usage: nestora_home_tour OUTPUT_FOLDER CATEGORY_TITLE COMMAND [ARGUMENT...]\n");
         return 2;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::ui {
 
@@ -24,12 +25,13 @@ constexpr int kFieldHeight = 30;
 constexpr int kFieldX = (320 - kBoxWidth) / 2 - 5;
 constexpr int kFieldWidth = kBoxWidth - 25;
 
-const QString kButtonStyle = QStringLiteral(
-    "QPushButton { color: white; font: bold 16px 'Helvetica'; border: 1px solid #1b2b55;"
-    " border-radius: 6px;"
-    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8c9cc4, stop:0.5 #4a5f96,"
-    " stop:0.51 #3c5189, stop:1 #3a4f86); }"
-    "QPushButton:pressed { background: #223366; }");
+QString buttonStyle() {
+    return QStringLiteral("QPushButton { color: white; %1 border: 1px solid #1b2b55; border-radius: 6px;"
+                          " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8c9cc4, stop:0.5 #4a5f96,"
+                          " stop:0.51 #3c5189, stop:1 #3a4f86); }"
+                          "QPushButton:pressed { background: #223366; }")
+        .arg(systemFontStyle(16, true));
+}
 
 }  // namespace
 
@@ -38,11 +40,11 @@ AlertView::AlertView(QString title, QString message, QString cancelButtonTitle, 
     titleLabel_ = makeChild<QLabel>(this, title_);
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setWordWrap(true);
-    titleLabel_->setStyleSheet(QStringLiteral("color: white; font: bold 18px 'Helvetica';"));
+    titleLabel_->setStyleSheet(QStringLiteral("color: white; ") + systemFontStyle(18, true));
     messageLabel_ = makeChild<QLabel>(this, message_);
     messageLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     messageLabel_->setWordWrap(true);
-    messageLabel_->setStyleSheet(QStringLiteral("color: white; font: 15px 'Helvetica';"));
+    messageLabel_->setStyleSheet(QStringLiteral("color: white; ") + systemFontStyle(15));
     messageLabel_->setVisible(!message_.isEmpty());
     QStringList titles;
     if (!cancelButtonTitle.isEmpty()) {
@@ -51,7 +53,7 @@ AlertView::AlertView(QString title, QString message, QString cancelButtonTitle, 
     titles << otherButtonTitles;
     for (int i = 0; i < titles.size(); ++i) {
         auto* button = makeChild<QPushButton>(this, titles[i]);
-        button->setStyleSheet(kButtonStyle);
+        button->setStyleSheet(buttonStyle());
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QPushButton::clicked, this, [this, i] { clickButton(i); });
         buttons_.push_back(button);
@@ -77,8 +79,8 @@ void AlertView::addTextField() {
     connect(textField_, &QLineEdit::returnPressed, this,
             [this] { clickButton(static_cast<int>(buttons_.size()) - 1); });
     textField_->setStyleSheet(
-        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid #333;"
-                       " font: 16px 'Helvetica'; padding: 0 4px; }"));
+        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid #333; %1 padding: 0 4px; }")
+            .arg(systemFontStyle(16)));
     layoutAlert();
 }
 

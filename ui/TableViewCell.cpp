@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::ui {
 
@@ -27,7 +28,7 @@ TableViewCell::TableViewCell(QString reuseIdentifier) : reuseIdentifier_(std::mo
     // Names come from other people's files: never read as markup (an image
     // tag would make the label load whatever file it names).
     textLabel_->setTextFormat(Qt::PlainText);
-    textLabel_->setStyleSheet(QStringLiteral("color: black; font: bold 18px 'Helvetica';"));
+    textLabel_->setStyleSheet(QStringLiteral("color: black; ") + systemFontStyle(18, true));
 }
 
 TableViewCell::~TableViewCell() = default;
@@ -73,7 +74,7 @@ void TableViewCell::setShowingDeleteConfirmation(bool showing) {
 void TableViewCell::setSelected(bool selected) {
     selected_ = selected;
     const QString color = isHighlighted() ? QStringLiteral("white") : QStringLiteral("black");
-    textLabel_->setStyleSheet(QStringLiteral("color: %1; font: bold 18px 'Helvetica';").arg(color));
+    textLabel_->setStyleSheet(QStringLiteral("color: %1; ").arg(color) + systemFontStyle(18, true));
     update();
 }
 
@@ -191,7 +192,7 @@ void TableViewCell::paintEvent(QPaintEvent*) {
         gradient.setColorAt(1, QColor(0xb8, 0x10, 0x0c));
         painter.fillPath(button, gradient);
         painter.setPen(Qt::white);
-        painter.setFont(QFont(QStringLiteral("Helvetica"), 12, QFont::Bold));
+        painter.setFont(systemFont(16, true));
         painter.drawText(r, Qt::AlignCenter, tr("Delete"));
     }
     if (QRect r = accessoryRect(); !r.isNull()) {
