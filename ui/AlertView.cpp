@@ -20,6 +20,7 @@ constexpr int kMargin = 12;
 constexpr int kButtonHeight = 43;
 constexpr int kFieldGrowth = 50;
 constexpr int kFieldHeight = 30;
+constexpr int kTitleLineHeight = 22;
 // The field's frame in the box follows the box's frame on the 320-point
 // screen: x − 5 and width − 25 of the box (which sits at x 18).
 constexpr int kFieldX = (320 - kBoxWidth) / 2 - 5;
@@ -37,14 +38,21 @@ QString buttonStyle() {
 
 AlertView::AlertView(QString title, QString message, QString cancelButtonTitle, QStringList otherButtonTitles)
     : title_(std::move(title)), message_(std::move(message)) {
+    // The fonts are the labels' own, not a style sheet's: a style sheet
+    // applies only when the label is first shown, after the box has been
+    // measured for its text.
     titleLabel_ = makeChild<QLabel>(this, title_);
+    titleLabel_->setTextFormat(Qt::PlainText);
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setWordWrap(true);
-    titleLabel_->setStyleSheet(QStringLiteral("color: white; ") + systemFontStyle(18, true));
+    titleLabel_->setFont(systemFont(18, true));
+    titleLabel_->setStyleSheet(QStringLiteral("color: white;"));
     messageLabel_ = makeChild<QLabel>(this, message_);
+    messageLabel_->setTextFormat(Qt::PlainText);
     messageLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     messageLabel_->setWordWrap(true);
-    messageLabel_->setStyleSheet(QStringLiteral("color: white; ") + systemFontStyle(15));
+    messageLabel_->setFont(systemFont(15));
+    messageLabel_->setStyleSheet(QStringLiteral("color: white;"));
     messageLabel_->setVisible(!message_.isEmpty());
     QStringList titles;
     if (!cancelButtonTitle.isEmpty()) {
@@ -87,8 +95,10 @@ void AlertView::addTextField() {
 void AlertView::layoutAlert() {
     const int innerWidth = kBoxWidth - 2 * kMargin;
     int y = kMargin;
+    titleLabel_->ensurePolished();
+    messageLabel_->ensurePolished();
     const int titleHeight = titleLabel_->heightForWidth(innerWidth);
-    titleLabel_->setGeometry(kMargin, y, innerWidth, std::max(titleHeight, 22));
+    titleLabel_->setGeometry(kMargin, y, innerWidth, std::max(titleHeight, kTitleLineHeight));
     y += titleLabel_->height() + 6;
     if (!messageLabel_->isHidden()) {
         const int messageHeight = messageLabel_->heightForWidth(innerWidth);

@@ -40,6 +40,12 @@ public:
     // hold it, and the field takes the keyboard focus when the alert shows.
     void addTextField();
     QLineEdit* textField() const { return textField_; }
+    QLabel* titleLabel() const { return titleLabel_; }
+    QLabel* messageLabel() const { return messageLabel_; }
+    // Cancel first, then the others.
+    QPushButton* button(int index) const {
+        return index >= 0 && index < static_cast<int>(buttons_.size()) ? buttons_[static_cast<std::size_t>(index)] : nullptr;
+    }
 
     void setClickHandler(ClickHandler handler) { handler_ = std::move(handler); }
 
