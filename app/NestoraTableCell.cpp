@@ -24,13 +24,13 @@ QString categoryRowTitle(const std::string& displayName, std::int64_t count) {
 
 NestoraTableCell::NestoraTableCell(const QString& reuseIdentifier, const platform::Preferences& preferences)
     : ui::TableViewCell(reuseIdentifier), preferences_(preferences) {
-    title_ = ui::makeChild<QLabel>(contentView());
+    title_ = ui::makeChild<ui::TruncatingLabel>(contentView());
     title_->setTextFormat(Qt::PlainText);  // a display name is text, never markup
     title_->setFont(ui::systemFont(18, true));
-    subtitle_ = ui::makeChild<QLabel>(contentView());
+    subtitle_ = ui::makeChild<ui::TruncatingLabel>(contentView());
     subtitle_->setTextFormat(Qt::PlainText);
     subtitle_->setFont(ui::systemFont(14));
-    subtitle_->setStyleSheet(QStringLiteral("color: gray;"));
+    highlightChanged(false);
     textLabel()->hide();
 }
 
@@ -43,7 +43,10 @@ void NestoraTableCell::setBundleIdentifier(const std::string& bundleIdentifier) 
             displayName = *it->second.string();
         }
     }
-    title_->setText(categoryRowTitle(displayName, numberOfItemsInCategory()));
+    const std::int64_t count = numberOfItemsInCategory();
+    title_->setText(categoryRowTitle(displayName, count));
+    // A long name ends in an ellipsis; the count after it stays.
+    title_->setKeptTailLength(static_cast<int>(QStringLiteral(" (%1)").arg(count).size()));
     setImage(ui::imageAtPath(bundlePath + "/icon.png"));
     subtitle_->setText(QString::fromStdString(bundlePath));
 }
@@ -54,6 +57,11 @@ std::int64_t NestoraTableCell::numberOfItemsInCategory() const {
         return 0;
     }
     return static_cast<std::int64_t>(value->array()->size());
+}
+
+void NestoraTableCell::highlightChanged(bool highlighted) {
+    title_->setStyleSheet(highlighted ? QStringLiteral("color: white;") : QStringLiteral("color: black;"));
+    subtitle_->setStyleSheet(highlighted ? QStringLiteral("color: white;") : QStringLiteral("color: gray;"));
 }
 
 void NestoraTableCell::layoutSubviews() {

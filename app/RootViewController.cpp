@@ -59,7 +59,12 @@ RootViewController::RootViewController(std::string helpBaseUrl, std::string chan
 
     // The view, in points: the list over the dock.
     resize(320, 369);
-    setStyleSheet(QStringLiteral("background: white;"));
+    // White behind the list through the palette: a style sheet here would
+    // reach into every row and paint over a selected row's blue.
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
     tableView_ = ui::makeChild<ui::TableView>(this);
     tableView_->setGeometry(0, 0, 320, kTableHeight);
     tableView_->setRowHeight(kRowHeight);
@@ -191,6 +196,7 @@ void RootViewController::editButtonTapped() {
         editButtonItem_->setTitle(QStringLiteral("Done"));
         setRightBarButtonItem(nullptr);
     } else {
+        tableView_->deselectRow();
         tableView_->setEditing(false);
         editButtonItem_->setTitle(QStringLiteral("Edit"));
         setRightBarButtonItem(addButtonItem_);
@@ -253,6 +259,8 @@ void RootViewController::alertClicked(ui::AlertView&, int buttonIndex) {
         } else if (buttonIndex == 2) {
             // After the alert has gone.
             QTimer::singleShot(0, this, &RootViewController::openIconPicker);
+        } else {
+            tableView_->deselectRow();
         }
         return;
     case kAddAlert:
@@ -263,15 +271,17 @@ void RootViewController::alertClicked(ui::AlertView&, int buttonIndex) {
         alertTextField_->clearFocus();
         const std::string text = alertTextField_->text().toStdString();
         alertTextField_ = nullptr;
-        if (buttonIndex != 1 || text.empty()) {
-            return;  // only the empty title is refused, and silently
+        if (buttonIndex == 1 && !text.empty()) {  // only the empty title is refused, and silently
+            if (messageBoxFunction_ == kAddAlert) {
+                createCategoryWithName(text);
+                loadCategories();
+                tableView_->reloadData();
+            } else if (const std::string identifier = selectedBundleIdentifier(); !identifier.empty()) {
+                renameCategoryWithBundleIdentifier(identifier, text);
+            }
         }
-        if (messageBoxFunction_ == kAddAlert) {
-            createCategoryWithName(text);
-            loadCategories();
-            tableView_->reloadData();
-        } else if (const std::string identifier = selectedBundleIdentifier(); !identifier.empty()) {
-            renameCategoryWithBundleIdentifier(identifier, text);
+        if (messageBoxFunction_ == kRenameAlert) {
+            tableView_->deselectRow();  // the rename the row was selected for is over
         }
         return;
     }

@@ -24,7 +24,7 @@ TableViewCell::TableViewCell(QString reuseIdentifier) : reuseIdentifier_(std::mo
     contentView_ = makeChild<QWidget>(this);
     imageView_ = makeChild<QLabel>(contentView_);
     imageView_->setScaledContents(true);
-    textLabel_ = makeChild<QLabel>(contentView_);
+    textLabel_ = makeChild<TruncatingLabel>(contentView_);
     // Names come from other people's files: never read as markup (an image
     // tag would make the label load whatever file it names).
     textLabel_->setTextFormat(Qt::PlainText);
@@ -75,6 +75,7 @@ void TableViewCell::setSelected(bool selected) {
     selected_ = selected;
     const QString color = isHighlighted() ? QStringLiteral("white") : QStringLiteral("black");
     textLabel_->setStyleSheet(QStringLiteral("color: %1; ").arg(color) + systemFontStyle(18, true));
+    highlightChanged(isHighlighted());
     update();
 }
 

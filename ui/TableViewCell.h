@@ -10,6 +10,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/TruncatingLabel.h"
+
 namespace nestora::ui {
 
 enum class AccessoryType { None, DisclosureIndicator, DetailDisclosureButton };
@@ -30,7 +32,7 @@ public:
     const QString& reuseIdentifier() const { return reuseIdentifier_; }
 
     QWidget* contentView() const { return contentView_; }
-    QLabel* textLabel() const { return textLabel_; }
+    TruncatingLabel* textLabel() const { return textLabel_; }
     QLabel* imageView() const { return imageView_; }
     void setText(const QString& text);
     // A null pixmap shows no image.
@@ -65,6 +67,9 @@ public:
     virtual void layoutSubviews();
 
 protected:
+    // A subclass with labels of its own turns their text white here while
+    // the row is highlighted, as the standard text label does.
+    virtual void highlightChanged(bool highlighted) { (void)highlighted; }
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -77,7 +82,7 @@ private:
     QString reuseIdentifier_;
     QWidget* contentView_ = nullptr;
     QLabel* imageView_ = nullptr;
-    QLabel* textLabel_ = nullptr;
+    TruncatingLabel* textLabel_ = nullptr;
     AccessoryType accessory_ = AccessoryType::None;
     bool showsAccessoryWhenEditing_ = false;
     bool editing_ = false;
