@@ -192,12 +192,12 @@ void RootViewController::accessoryButtonTapped(ui::TableView&, int row) {
 
 void RootViewController::editButtonTapped() {
     if (!tableView_->isEditing()) {
-        tableView_->setEditing(true);
+        tableView_->setEditing(true, true);
         editButtonItem_->setTitle(QStringLiteral("Done"));
         setRightBarButtonItem(nullptr);
     } else {
         tableView_->deselectRow();
-        tableView_->setEditing(false);
+        tableView_->setEditing(false, true);
         editButtonItem_->setTitle(QStringLiteral("Edit"));
         setRightBarButtonItem(addButtonItem_);
     }
@@ -224,7 +224,7 @@ void RootViewController::changelogTapped() {
 }
 
 void RootViewController::presentWebPage(const std::string& url, const QString& title) {
-    presentModalViewController(std::make_unique<WebViewController>(QString::fromStdString(url), title));
+    presentModalViewController(std::make_unique<WebViewController>(QString::fromStdString(url), title), true);
 }
 
 // ---- alerts ----------------------------------------------------------------
@@ -306,7 +306,7 @@ void RootViewController::openIconPicker() {
     }
     // The picker's title names the category directory ("Icon For: Category004").
     presentModalViewController(
-        std::make_unique<screens::IconPickerController>(*application, categoryDirectoryName(identifier), this));
+        std::make_unique<screens::IconPickerController>(*application, categoryDirectoryName(identifier), this), true);
 }
 
 void RootViewController::iconPickerControllerDidSelectIconAtPath(screens::IconPickerController&,

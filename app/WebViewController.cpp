@@ -78,7 +78,7 @@ void WebViewController::viewWillDisappear() {
 }
 
 void WebViewController::backButtonTapped() {
-    dismissModalViewController();
+    dismissModalViewController(true);
 }
 
 void WebViewController::load(const QUrl& address) {

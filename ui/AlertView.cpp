@@ -1,6 +1,8 @@
 #include "ui/AlertView.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -10,6 +12,7 @@
 
 #include "ui/QtOwnership.h"
 #include "ui/SystemFont.h"
+#include "ui/Transition.h"
 
 namespace nestora::ui {
 
@@ -151,6 +154,9 @@ AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context
     shown->willPresent();
     shown->QWidget::show();
     shown->raise();
+    if (window->isVisible()) {
+        shown->fadeIn();
+    }
     if (shown->textField_ != nullptr) {
         shown->textField_->setFocus();
     } else {
@@ -172,6 +178,26 @@ AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context
         });
     }
     return shown;
+}
+
+void AlertView::fadeIn() {
+    auto* effect = makeChild<QGraphicsOpacityEffect>(this);
+    setGraphicsEffect(effect);  // the alert owns it now
+    QPointer<AlertView> guard(this);
+    Transition::start(
+        this, Transition::kFadeMilliseconds,
+        [guard](qreal progress) {
+            if (guard != nullptr) {
+                if (auto* fading = qobject_cast<QGraphicsOpacityEffect*>(guard->graphicsEffect())) {
+                    fading->setOpacity(progress);
+                }
+            }
+        },
+        [guard] {
+            if (guard != nullptr) {
+                guard->setGraphicsEffect(nullptr);  // drawn directly again
+            }
+        });
 }
 
 void AlertView::setBoxFrame(const QRect& frame) {

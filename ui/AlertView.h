@@ -2,8 +2,8 @@
 
 // A modal question over the whole window: title, message, a cancel button
 // (index 0) and further buttons (1, 2, ...), optionally a text field. The
-// alert covers the window until a button is tapped, then goes away and
-// reports the button to its handler.
+// alert fades in and covers the window until a button is tapped, then goes
+// away and reports the button to its handler.
 //
 // Tests answer alerts in advance through the window's AlertAnswerQueue, so
 // no test ever waits on a person.
@@ -72,6 +72,8 @@ protected:
 
 private:
     void layoutAlert();
+    // Comes in fading (ui::Transition), as the phone's alerts do.
+    void fadeIn();
 
     QString title_;
     QString message_;

@@ -95,7 +95,10 @@ void TableView::updateScrollRange() {
 void TableView::applyState(TableViewCell* cell, int row) const {
     const bool deletable = dataSource_->canEditRow(*this, row);
     const bool movable = dataSource_->canMoveRow(*this, row);
-    cell->setEditingState(editing_, deletable, movable);
+    if (!leavingEdit_) {
+        cell->setEditingState(editing_, deletable, movable);
+    }
+    cell->setEditControlsAmount(editAmount_);
     cell->setAccessoryType(delegate_ != nullptr ? delegate_->accessoryTypeForRow(*this, row) : AccessoryType::None);
     cell->setSelected(selected_ && *selected_ == row);
     cell->setSeparatorStyle(separator_);
@@ -173,9 +176,39 @@ void TableView::deleteRow(int row) {
     layoutCells();
 }
 
-void TableView::setEditing(bool editing) {
+void TableView::setEditing(bool editing, bool animated) {
+    if (editTransition_) {
+        editTransition_->finish();
+    }
     editing_ = editing;
+    if (!animated || !isVisible()) {
+        editAmount_ = 1.0;
+        layoutCells();
+        return;
+    }
+    // Coming in, the rows take their edit state now and show its controls
+    // by degrees; going out, they keep showing them until the end.
+    leavingEdit_ = !editing;
+    editAmount_ = editing ? 0.0 : 1.0;
     layoutCells();
+    QPointer<TableView> guard(this);
+    editTransition_ = Transition::start(
+        this, Transition::kMilliseconds,
+        [guard, editing](qreal progress) {
+            if (guard) {
+                guard->editAmount_ = editing ? progress : 1.0 - progress;
+                for (auto& [row, cell] : guard->visible_) {
+                    cell->setEditControlsAmount(guard->editAmount_);
+                }
+            }
+        },
+        [guard] {
+            if (guard) {
+                guard->leavingEdit_ = false;
+                guard->editAmount_ = 1.0;
+                guard->layoutCells();
+            }
+        });
 }
 
 void TableView::selectRow(int row) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/TableViewCell.h"
+#include "ui/Transition.h"
 
 namespace nestora::ui {
 
@@ -67,7 +68,10 @@ public:
     void deleteRow(int row);
 
     bool isEditing() const { return editing_; }
-    void setEditing(bool editing);
+    // Animated, the delete controls and grips slide in or out while the
+    // rows' content makes room (ui::Transition); the mode itself changes at
+    // once.
+    void setEditing(bool editing, bool animated = false);
 
     std::optional<int> selectedRow() const { return selected_; }
     void selectRow(int row);
@@ -109,6 +113,11 @@ private:
     int rowHeight_ = 44;
     int rows_ = 0;
     bool editing_ = false;
+    // While edit mode is animated: how far the controls are in (0 to 1),
+    // and whether the rows still show them on the way out.
+    qreal editAmount_ = 1.0;
+    bool leavingEdit_ = false;
+    QPointer<Transition> editTransition_;
     bool selectionWhileEditing_ = false;
     SeparatorStyle separator_ = SeparatorStyle::None;
     std::optional<int> selected_;

@@ -65,6 +65,15 @@ void TableViewCell::setEditingState(bool editing, bool deletable, bool movable) 
     update();
 }
 
+void TableViewCell::setEditControlsAmount(qreal amount) {
+    amount = std::clamp<qreal>(amount, 0.0, 1.0);
+    if (amount != editAmount_) {
+        editAmount_ = amount;
+        layoutSubviews();
+        update();
+    }
+}
+
 void TableViewCell::setShowingDeleteConfirmation(bool showing) {
     confirmingDelete_ = showing && deletable_;
     layoutSubviews();
@@ -97,12 +106,13 @@ QRect TableViewCell::accessoryRect() const {
     if (!shown) {
         return {};
     }
-    const int right = width() - (movable_ ? kReorderWidth : 0);
+    const int right = width() - (movable_ ? qRound(kReorderWidth * editAmount_) : 0);
     return QRect(right - kAccessoryWidth, 0, kAccessoryWidth, height());
 }
 
 QRect TableViewCell::deleteControlRect() const {
-    return deletable_ ? QRect(0, 0, kEditInset, height()) : QRect();
+    // Slides in from the left edge while edit mode comes.
+    return deletable_ ? QRect(qRound(kEditInset * (editAmount_ - 1.0)), 0, kEditInset, height()) : QRect();
 }
 
 QRect TableViewCell::deleteButtonRect() const {
@@ -111,7 +121,9 @@ QRect TableViewCell::deleteButtonRect() const {
 }
 
 QRect TableViewCell::reorderRect() const {
-    return movable_ && !confirmingDelete_ ? QRect(width() - kReorderWidth, 0, kReorderWidth, height()) : QRect();
+    return movable_ && !confirmingDelete_
+               ? QRect(width() - qRound(kReorderWidth * editAmount_), 0, kReorderWidth, height())
+               : QRect();
 }
 
 TableViewCell::Part TableViewCell::partAt(const QPoint& point) const {
@@ -131,14 +143,14 @@ TableViewCell::Part TableViewCell::partAt(const QPoint& point) const {
 }
 
 void TableViewCell::layoutSubviews() {
-    const int left = editing_ && deletable_ ? kEditInset : 0;
+    const int left = editing_ && deletable_ ? qRound(kEditInset * editAmount_) : 0;
     int right = width();
     if (QRect accessory = accessoryRect(); !accessory.isNull()) {
         right = accessory.left();
     } else if (confirmingDelete_) {
         right = deleteButtonRect().left() - 4;
     } else if (movable_) {
-        right = width() - kReorderWidth;
+        right = width() - qRound(kReorderWidth * editAmount_);
     }
     contentView_->setGeometry(left, 0, std::max(0, right - left), height());
     int textX = 10;

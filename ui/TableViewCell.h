@@ -46,6 +46,9 @@ public:
     // Edit mode as the table sets it.
     void setEditingState(bool editing, bool deletable, bool movable);
     bool isEditing() const { return editing_; }
+    // How far the edit controls are in while edit mode comes or goes: 0
+    // shows the plain row, 1 (the default) the whole controls.
+    void setEditControlsAmount(qreal amount);
     // The red "Delete" button, shown after a tap on the delete control.
     void setShowingDeleteConfirmation(bool showing);
     bool isShowingDeleteConfirmation() const { return confirmingDelete_; }
@@ -85,6 +88,7 @@ private:
     TruncatingLabel* textLabel_ = nullptr;
     AccessoryType accessory_ = AccessoryType::None;
     bool showsAccessoryWhenEditing_ = false;
+    qreal editAmount_ = 1.0;
     bool editing_ = false;
     bool deletable_ = false;
     bool movable_ = false;

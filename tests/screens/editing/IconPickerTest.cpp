@@ -174,6 +174,26 @@ TEST_F(IconPicker, ASecondPickerReusesTheListUntilAMemoryWarning) {
     EXPECT_EQ(present(delegate).icons().size(), 4u);
 }
 
+TEST_F(IconPicker, TheDelegateHearsOnlyOnceThePickerHasSlidAway) {
+    keepBundleIcons(2);
+    for (bool cancel : {false, true}) {
+        RecordingDelegate delegate;
+        IconPickerController& picker = present(delegate);
+        ASSERT_FALSE(picker.iconButtons().empty());
+        if (cancel) {
+            picker.cancelButtonTapped();
+        } else {
+            picker.iconTapped(*picker.iconButtons().front());
+        }
+        EXPECT_TRUE(picker.isTransitioning());
+        EXPECT_TRUE(delegate.selected.empty() && delegate.cancelled == 0) << "told before the slide ended";
+        test::settle();
+        EXPECT_EQ(delegate.cancelled, cancel ? 1 : 0);
+        EXPECT_EQ(delegate.selected.size(), cancel ? 0u : 1u);
+        EXPECT_EQ(root().modalViewController(), nullptr);
+    }
+}
+
 TEST_F(IconPicker, CancelChangesNothing) {
     const std::string before = session_.device().readFile("/Applications/Category000.app/icon.png");
     IconPickerController* picker = openFromTheList();
@@ -267,9 +287,11 @@ TEST_F(IconPicker, FiveThousandFilesReadOnlyTheIconsInView) {
     EXPECT_LE(loaded, 4 * 5);  // four columns, at most five rows in view
     // The last one can be reached and chosen.
     CategoryIcon* last = picker.iconButtons().back();
+    const std::string lastPath = last->iconPath();
     picker.scrollView().ensureWidgetVisible(last);
     QTest::mouseClick(last, Qt::LeftButton);
-    EXPECT_EQ(delegate.selected, std::vector<std::string>{last->iconPath()});
+    test::settle();  // the picker slides away, then reports
+    EXPECT_EQ(delegate.selected, std::vector<std::string>{lastPath});
 }
 
 }  // namespace
