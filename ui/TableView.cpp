@@ -26,6 +26,7 @@ TableView::TableView(QWidget* parent) : QAbstractScrollArea(parent) {
     QPalette palette = viewport()->palette();
     palette.setColor(QPalette::Base, Qt::white);
     viewport()->setPalette(palette);
+    indicator_ = ScrollIndicator::attach(this);
 }
 
 TableView::~TableView() = default;
@@ -296,10 +297,7 @@ void TableView::mouseMoveEvent(QMouseEvent* event) {
     }
     press_->dragged = true;
     if (press_->part == TableViewCell::Part::ReorderControl) {
-        if (TableViewCell* cell = cellForRow(press_->row)) {
-            cell->raise();
-            cell->move(0, press_->row * rowHeight_ - verticalScrollBar()->value() + delta.y());
-        }
+        dragRowTo(press_->row, press_->row * rowHeight_ - verticalScrollBar()->value() + delta.y());
         return;
     }
     verticalScrollBar()->setValue(press_->startScroll - delta.y());
@@ -316,12 +314,7 @@ void TableView::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (press.dragged) {
         if (press.part == TableViewCell::Part::ReorderControl) {
-            const int y = event->position().toPoint().y() + verticalScrollBar()->value();
-            const int to = std::clamp(y / rowHeight_, 0, rows_ - 1);
-            if (to != press.row) {
-                dataSource_->moveRow(*this, press.row, to);
-            }
-            reloadData();
+            dropRow(press.row);
         }
         return;
     }

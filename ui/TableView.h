@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "ui/ScrollIndicator.h"
 #include "ui/TableViewCell.h"
 #include "ui/Transition.h"
 
@@ -91,6 +92,10 @@ public:
     std::size_t cellCount() const;
     // How often the data source was asked for a cell.
     std::size_t cellRequests() const { return cellRequests_; }
+    // Where a row being dragged would land if let go now; none when no row is.
+    // The bar that shows where in the list the view is.
+    ScrollIndicator& scrollIndicator() const { return *indicator_; }
+    std::optional<int> dragGap() const { return dragGap_ < 0 ? std::nullopt : std::optional<int>(dragGap_); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -108,6 +113,16 @@ private:
     void updateScrollRange();
     void tapRow(int row, TableViewCell::Part part, const QPoint& cellPoint);
 
+    // The reorder drag (TableViewDrag.cpp): the row follows the finger, the
+    // rows between its place and the gap under it slide aside, and on
+    // release it settles into the gap before the data source hears of it.
+    int gapUnder(const TableViewCell& dragged) const;
+    void dragRowTo(int from, int y);
+    void dropRow(int from);
+    static constexpr int kMakeRoomMilliseconds = 200;
+    int dragGap_ = -1;
+    QPointer<Transition> makingRoom_;
+
     TableViewDataSource* dataSource_ = nullptr;
     TableViewDelegate* delegate_ = nullptr;
     int rowHeight_ = 44;
@@ -124,6 +139,7 @@ private:
     std::map<int, TableViewCell*> visible_;  // row -> cell; children of the viewport
     std::vector<TableViewCell*> pool_;       // hidden children kept for reuse
     std::size_t cellRequests_ = 0;
+    ScrollIndicator* indicator_ = nullptr;
 
     // A press in progress.
     struct Press {

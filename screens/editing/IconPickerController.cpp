@@ -11,6 +11,7 @@
 #include "ui/BundleImages.h"
 #include "ui/NavigationBar.h"
 #include "ui/QtOwnership.h"
+#include "ui/ScrollIndicator.h"
 
 namespace nestora::screens {
 
@@ -53,6 +54,7 @@ IconPickerController::IconPickerController(model::ApplicationObject& application
     scrollView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the wheel still scrolls
     scrollView_->setWidgetResizable(false);
     paintBlack(scrollView_->viewport());
+    ui::ScrollIndicator::attach(scrollView_);
 }
 
 IconPickerController::~IconPickerController() = default;
