@@ -59,6 +59,10 @@ std::int64_t NestoraTableCell::numberOfItemsInCategory() const {
     return static_cast<std::int64_t>(value->array()->size());
 }
 
+QString NestoraTableCell::accessibleText() const {
+    return title_->text() + QStringLiteral(", ") + subtitle_->text();
+}
+
 void NestoraTableCell::highlightChanged(bool highlighted) {
     title_->setStyleSheet(highlighted ? QStringLiteral("color: white;") : QStringLiteral("color: black;"));
     subtitle_->setStyleSheet(highlighted ? QStringLiteral("color: white;") : QStringLiteral("color: gray;"));
@@ -68,8 +72,11 @@ void NestoraTableCell::layoutSubviews() {
     ui::TableViewCell::layoutSubviews();
     // A 40-point block of two lines, centred: y is 12 in a 64-point row.
     const int y = static_cast<int>((contentView()->height() - 40) * 0.5);
-    title_->setGeometry(kTextX, y, kTextWidth, kTitleHeight);
-    subtitle_->setGeometry(kTextX, y + kTitleHeight, kTextWidth, kSubtitleHeight);
+    // 191 points wide, less when edit mode narrows the row: the text then
+    // ends in an ellipsis rather than under the row's controls.
+    const int width = std::clamp(contentView()->width() - kTextX, 0, kTextWidth);
+    title_->setGeometry(kTextX, y, width, kTitleHeight);
+    subtitle_->setGeometry(kTextX, y + kTitleHeight, width, kSubtitleHeight);
 }
 
 }  // namespace nestora::app

@@ -32,6 +32,9 @@ public:
 
     void layoutSubviews() override;
 
+    // "Games (2), /Applications/Category000.app"
+    QString accessibleText() const override;
+
 protected:
     void highlightChanged(bool highlighted) override;
 

@@ -18,6 +18,7 @@
 #include "screens/settings/PrefsSBViewController.h"
 #include "screens/settings/PrefsViewController.h"
 #include "ui/NavigationController.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::app {
 
@@ -31,15 +32,16 @@ const char* const kAboutMessage =
     "This app is very handy but can be dangerous if you do not know what you are doing.\n\n"
     "Please read the help carefully before getting started!";
 
-QPushButton* makeDockButton(QWidget* parent, const QRect& frame, const char* imageName) {
+QPushButton* makeDockButton(QWidget* parent, const QRect& frame, const char* imageName, const QString& name) {
     auto* button = ui::makeChild<QPushButton>(parent);
     button->setGeometry(frame);
     button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    ui::makeKeyboardButton(button, name);
     button->setIcon(QIcon(ui::imageNamed(imageName)));
     button->setIconSize(frame.size());
     button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"
-                                         "QPushButton:pressed { background: rgba(255,255,255,60); }"));
+                                         "QPushButton:pressed { background: rgba(255,255,255,60); }"
+                                         "QPushButton:focus { border: 2px solid #3a7bd5; border-radius: 8px; }"));
     return button;
 }
 
@@ -76,9 +78,10 @@ RootViewController::RootViewController(std::string helpBaseUrl, std::string chan
     dock_->setGeometry(0, kDockY, 320, kDockHeight);
     dock_->setScaledContents(true);
     dock_->setPixmap(ui::imageNamed("dock.png"));
-    respringButton_ = makeDockButton(this, QRect(30, 309, 60, 60), "RespringIcon.png");
-    helpButton_ = makeDockButton(this, QRect(140, 309, 60, 60), "HelpIcon.png");
-    changelogButton_ = makeDockButton(this, QRect(240, 309, 60, 60), "ChangelogIcon.png");
+    respringButton_ = makeDockButton(this, QRect(30, 309, 60, 60), "RespringIcon.png", QStringLiteral("Respring"));
+    helpButton_ = makeDockButton(this, QRect(140, 309, 60, 60), "HelpIcon.png", QStringLiteral("Help"));
+    changelogButton_ =
+        makeDockButton(this, QRect(240, 309, 60, 60), "ChangelogIcon.png", QStringLiteral("Change Log"));
     connect(respringButton_, &QPushButton::clicked, this, &RootViewController::respringTapped);
     connect(helpButton_, &QPushButton::clicked, this, &RootViewController::helpTapped);
     connect(changelogButton_, &QPushButton::clicked, this, &RootViewController::changelogTapped);

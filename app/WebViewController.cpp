@@ -45,6 +45,7 @@ WebViewController::WebViewController(QString urlString, QString title)
 
     webView_ = ui::adoptChild(std::make_unique<PageView>(), this);
     webView_->setGeometry(0, ui::NavigationBar::kHeight, 320, 376);
+    webView_->setAccessibleName(title);  // "Help", "Change Log"
     webView_->setStyleSheet(QStringLiteral("QTextBrowser { background: black; color: white; border: none; }"));
     webView_->setOpenLinks(false);
     webView_->setOpenExternalLinks(false);

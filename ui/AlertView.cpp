@@ -13,6 +13,7 @@
 #include "ui/QtOwnership.h"
 #include "ui/SystemFont.h"
 #include "ui/Transition.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::ui {
 
@@ -65,7 +66,7 @@ AlertView::AlertView(QString title, QString message, QString cancelButtonTitle, 
     for (int i = 0; i < titles.size(); ++i) {
         auto* button = makeChild<QPushButton>(this, titles[i]);
         button->setStyleSheet(buttonStyle());
-        button->setFocusPolicy(Qt::NoFocus);
+        makeKeyboardButton(button);
         connect(button, &QPushButton::clicked, this, [this, i] { clickButton(i); });
         buttons_.push_back(button);
     }
@@ -86,6 +87,7 @@ void AlertView::addTextField() {
         return;
     }
     textField_ = makeChild<QLineEdit>(this);
+    textField_->setAccessibleName(message_.isEmpty() ? title_ : message_);  // "Enter category title"
     // Return takes the action button (the last one), as a tap on it would.
     connect(textField_, &QLineEdit::returnPressed, this,
             [this] { clickButton(static_cast<int>(buttons_.size()) - 1); });
@@ -219,6 +221,10 @@ void AlertView::clickButton(int index) {
     if (handler_) {
         handler_(*this, index);
     }
+}
+
+bool AlertView::focusNextPrevChild(bool next) {
+    return cycleFocus(this, next);
 }
 
 void AlertView::keyPressEvent(QKeyEvent* event) {

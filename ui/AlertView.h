@@ -69,6 +69,8 @@ protected:
     virtual void willPresent() {}
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab goes round the alert's own field and buttons only.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void layoutAlert();

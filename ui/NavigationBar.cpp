@@ -9,6 +9,7 @@
 
 #include "ui/QtOwnership.h"
 #include "ui/SystemFont.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::ui {
 
@@ -41,7 +42,7 @@ QPushButton* NavigationBar::makeButton(const QString& title, bool backShape, boo
                           (backShape ? QStringLiteral("QPushButton { border-top-left-radius: 12px;"
                                                       " border-bottom-left-radius: 12px; }")
                                      : QString()));
-    button->setFocusPolicy(Qt::NoFocus);
+    makeKeyboardButton(button);
     button->setFixedHeight(30);
     button->adjustSize();
     button->setFixedWidth(std::max(50, button->sizeHint().width()));

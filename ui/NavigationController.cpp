@@ -1,5 +1,7 @@
 #include "ui/NavigationController.h"
 
+#include <QKeyEvent>
+
 #include <utility>
 
 #include "ui/NavigationBar.h"
@@ -146,6 +148,14 @@ void NavigationController::refreshBar() {
     }
     const QString back = stack_.size() > 1 ? stack_[stack_.size() - 2]->backButtonTitle() : QString();
     bar_->showItem(top->title(), top->leftBarButtonItem(), top->rightBarButtonItem(), back);
+}
+
+void NavigationController::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && stack_.size() > 1) {
+        popViewController(true);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void NavigationController::resizeEvent(QResizeEvent*) {

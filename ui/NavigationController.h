@@ -45,6 +45,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Escape goes back, as the bar's back button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refreshBar();

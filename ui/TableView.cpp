@@ -6,6 +6,7 @@
 #include <QPropertyAnimation>
 #include <QScrollBar>
 
+#include "ui/Accessibility.h"
 #include "ui/QtOwnership.h"
 
 namespace nestora::ui {
@@ -27,6 +28,8 @@ TableView::TableView(QWidget* parent) : QAbstractScrollArea(parent) {
     palette.setColor(QPalette::Base, Qt::white);
     viewport()->setPalette(palette);
     indicator_ = ScrollIndicator::attach(this);
+    setFocusPolicy(Qt::StrongFocus);
+    installAccessibility();
 }
 
 TableView::~TableView() = default;
@@ -62,6 +65,9 @@ void TableView::reloadData() {
     rows_ = dataSource_ != nullptr ? std::max(0, dataSource_->numberOfRows(*this)) : 0;
     if (selected_ && *selected_ >= rows_) {
         selected_.reset();
+    }
+    if (keyboardRow_ && *keyboardRow_ >= rows_) {
+        keyboardRow_ = rows_ > 0 ? std::optional<int>(rows_ - 1) : std::nullopt;
     }
     updateScrollRange();
     layoutCells();
@@ -103,6 +109,7 @@ void TableView::applyState(TableViewCell* cell, int row) const {
     cell->setAccessoryType(delegate_ != nullptr ? delegate_->accessoryTypeForRow(*this, row) : AccessoryType::None);
     cell->setSelected(selected_ && *selected_ == row);
     cell->setSeparatorStyle(separator_);
+    cell->setKeyboardFocused(hasFocus() && keyboardRow_ == row);
 }
 
 void TableView::layoutCells() {
@@ -353,7 +360,11 @@ void TableView::tapRow(int row, TableViewCell::Part part, const QPoint&) {
     case TableViewCell::Part::Body:
         break;
     }
-    if (editing_ && !selectionWhileEditing_) {
+    activateRow(row);
+}
+
+void TableView::activateRow(int row) {
+    if (row < 0 || row >= rows_ || (editing_ && !selectionWhileEditing_)) {
         return;
     }
     selectRow(row);

@@ -87,6 +87,16 @@ public:
     // The centre of a row in viewport coordinates (tests tap there).
     QPoint centreOfRow(int row) const;
     void scrollToRow(int row);
+
+    // The keyboard (TableViewKeyboard.cpp): Up and Down move a focus ring
+    // over the rows, Return or Space taps the row, Right taps its detail
+    // button, Delete asks to delete it in edit mode and a second Delete or
+    // Return deletes it, Escape takes that question back, and Ctrl+Up or
+    // Ctrl+Down moves a row that can move.
+    std::optional<int> keyboardRow() const { return keyboardRow_; }
+    void setKeyboardRow(int row);
+    // A tap on the row's body, as the mouse or the keyboard makes it.
+    void activateRow(int row);
     int rowCount() const { return rows_; }
     // How many cells exist (in view, fading or pooled).
     std::size_t cellCount() const;
@@ -104,8 +114,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void showKeyboardRing();
     void layoutCells();
     QSize viewSize() const;
     void recycle(TableViewCell* cell);
@@ -136,6 +150,7 @@ private:
     bool selectionWhileEditing_ = false;
     SeparatorStyle separator_ = SeparatorStyle::None;
     std::optional<int> selected_;
+    std::optional<int> keyboardRow_;
     std::map<int, TableViewCell*> visible_;  // row -> cell; children of the viewport
     std::vector<TableViewCell*> pool_;       // hidden children kept for reuse
     std::size_t cellRequests_ = 0;

@@ -74,6 +74,13 @@ void TableViewCell::setEditControlsAmount(qreal amount) {
     }
 }
 
+void TableViewCell::setKeyboardFocused(bool focused) {
+    if (keyboardFocused_ != focused) {
+        keyboardFocused_ = focused;
+        update();
+    }
+}
+
 void TableViewCell::setShowingDeleteConfirmation(bool showing) {
     confirmingDelete_ = showing && deletable_;
     layoutSubviews();
@@ -233,6 +240,11 @@ void TableViewCell::paintEvent(QPaintEvent*) {
             const int y = r.center().y() + i * 5;
             painter.drawLine(r.left() + 10, y, r.right() - 10, y);
         }
+    }
+    if (keyboardFocused_) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(isHighlighted() ? QColor(Qt::white) : QColor(0x3a, 0x7b, 0xd5), 2));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 4, 4);
     }
 }
 

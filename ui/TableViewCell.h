@@ -65,6 +65,12 @@ public:
 
     Part partAt(const QPoint& point) const;
 
+    // What a screen reader says of the row: its text, by default.
+    virtual QString accessibleText() const { return textLabel_->text(); }
+    // The ring round the row the keyboard is on.
+    void setKeyboardFocused(bool focused);
+    bool isKeyboardFocused() const { return keyboardFocused_; }
+
     // Places the content view and the standard image and text label; called
     // on every resize and state change. Subclasses call this first.
     virtual void layoutSubviews();
@@ -89,6 +95,7 @@ private:
     AccessoryType accessory_ = AccessoryType::None;
     bool showsAccessoryWhenEditing_ = false;
     qreal editAmount_ = 1.0;
+    bool keyboardFocused_ = false;
     bool editing_ = false;
     bool deletable_ = false;
     bool movable_ = false;

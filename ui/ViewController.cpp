@@ -1,5 +1,8 @@
 #include "ui/ViewController.h"
 
+#include <QKeyEvent>
+
+#include "ui/Accessibility.h"
 #include "ui/NavigationController.h"
 
 namespace nestora::ui {
@@ -19,6 +22,28 @@ ViewController::ViewController(QWidget* parent) : QWidget(parent) {
 }
 
 ViewController::~ViewController() = default;
+
+void ViewController::focusFirstControl() {
+    const QList<QWidget*> stops = tabStops(this);
+    if (!stops.isEmpty()) {
+        stops.front()->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void ViewController::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && presentingViewController() != nullptr) {
+        escapePressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool ViewController::focusNextPrevChild(bool next) {
+    if (presentingViewController() == nullptr) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    return cycleFocus(this, next);
+}
 
 void ViewController::setTitle(const QString& title) {
     title_ = title;
@@ -90,6 +115,7 @@ void ViewController::presentModalViewController(std::unique_ptr<ViewController> 
     shown->viewWillAppear();
     shown->show();
     shown->raise();
+    shown->focusFirstControl();
     if (!animated || !host->isVisible()) {
         shown->viewDidAppear();
         return;
@@ -140,6 +166,7 @@ void ViewController::dismissModalViewController(bool animated, std::function<voi
         }
         if (coveredGuard) {
             coveredGuard->viewWillAppear();
+            coveredGuard->focusFirstControl();
             coveredGuard->viewDidAppear();
         }
     };

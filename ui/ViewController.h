@@ -89,6 +89,12 @@ public:
     ViewController* presentingViewController() const { return presenting_; }
     ViewController* modalViewController() const { return modal_; }
 
+    // Escape on a presented screen: what its own cancel or close button
+    // does. By default the screen is dismissed, animated.
+    virtual void escapePressed() { dismissModalViewController(true); }
+    // Gives the keyboard focus to the screen's first control.
+    void focusFirstControl();
+
     // Appearance, in the order a navigation controller calls them.
     virtual void viewWillAppear() {}
     virtual void viewDidAppear() {}
@@ -96,6 +102,11 @@ public:
 
 signals:
     void navigationItemChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Tab stays within a presented screen: the screens under it are out of reach.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     friend class NavigationController;
