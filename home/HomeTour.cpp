@@ -121,8 +121,12 @@ int main(int argc, char** argv) {
     const HomeIcon category = *found;
     const int categoryPage = static_cast<int>(found - home.icons().data()) / IconPager::kIconsPerPage;
     ok &= shoot(home, folder, "home-2-after.png");
-    home.pager().setCurrentPage(categoryPage);
-    ok &= shoot(home, folder, "home-3-after-category-page.png");
+    // The category's own page, when it is not the first: the same picture
+    // twice would tell nothing.
+    if (categoryPage != home.pager().currentPage()) {
+        home.pager().setCurrentPage(categoryPage);
+        ok &= shoot(home, folder, "home-3-after-category-page.png");
+    }
     home.pager().setCurrentPage(0);
 
     ok &= shootCategory(home, category, folder, "home-4-category-defaults.png", [](nestora::model::Prefs&) {});
