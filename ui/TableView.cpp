@@ -109,7 +109,7 @@ void TableView::applyState(TableViewCell* cell, int row) const {
     cell->setAccessoryType(delegate_ != nullptr ? delegate_->accessoryTypeForRow(*this, row) : AccessoryType::None);
     cell->setSelected(selected_ && *selected_ == row);
     cell->setSeparatorStyle(separator_);
-    cell->setKeyboardFocused(hasFocus() && keyboardRow_ == row);
+    cell->setKeyboardFocused(hasFocus() && ringShown_ && keyboardRow_ == row);
 }
 
 void TableView::layoutCells() {
@@ -281,6 +281,8 @@ void TableView::scrollContentsBy(int, int) {
 }
 
 void TableView::mousePressEvent(QMouseEvent* event) {
+    ringShown_ = false;
+    showKeyboardRing();
     const std::optional<int> row = rowAt(event->position().toPoint());
     Press press;
     press.start = event->position().toPoint();

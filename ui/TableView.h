@@ -151,6 +151,7 @@ private:
     SeparatorStyle separator_ = SeparatorStyle::None;
     std::optional<int> selected_;
     std::optional<int> keyboardRow_;
+    bool ringShown_ = false;  // the ring shows once the keyboard is used, not for a tap
     std::map<int, TableViewCell*> visible_;  // row -> cell; children of the viewport
     std::vector<TableViewCell*> pool_;       // hidden children kept for reuse
     std::size_t cellRequests_ = 0;

@@ -30,12 +30,13 @@ void TableView::setKeyboardRow(int row) {
 
 void TableView::showKeyboardRing() {
     for (auto& [row, cell] : visible_) {
-        cell->setKeyboardFocused(hasFocus() && keyboardRow_ == row);
+        cell->setKeyboardFocused(hasFocus() && ringShown_ && keyboardRow_ == row);
     }
 }
 
 void TableView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
+    ringShown_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     if (!keyboardRow_ && rows_ > 0) {
         keyboardRow_ = selected_.value_or(verticalScrollBar()->value() / rowHeight_);
     }
@@ -52,6 +53,7 @@ void TableView::keyPressEvent(QKeyEvent* event) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
+    ringShown_ = true;
     const int row = keyboardRow_.value_or(0);
     TableViewCell* cell = cellForRow(row);
     const bool confirming = cell != nullptr && cell->isShowingDeleteConfirmation();

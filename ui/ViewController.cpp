@@ -26,7 +26,7 @@ ViewController::~ViewController() = default;
 void ViewController::focusFirstControl() {
     const QList<QWidget*> stops = tabStops(this);
     if (!stops.isEmpty()) {
-        stops.front()->setFocus(Qt::TabFocusReason);
+        stops.front()->setFocus(Qt::OtherFocusReason);  // no focus ring until the keyboard is used
     }
 }
 
