@@ -81,11 +81,39 @@ protected:
     }
 };
 
+bool& lastInputWasKeyboard() {
+    static bool keyboard = false;
+    return keyboard;
+}
+
+// Watches every key and mouse press of the application.
+class InputWatch : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            lastInputWasKeyboard() = true;
+        } else if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::TouchBegin) {
+            lastInputWasKeyboard() = false;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
+
+bool keyboardInUse() {
+    return lastInputWasKeyboard();
+}
 
 void installAccessibility() {
     static const bool installed = [] {
         QAccessible::installFactory(kitInterfaces);
+        if (QCoreApplication* application = QCoreApplication::instance()) {
+            application->installEventFilter(makeChild<InputWatch>(application));
+        }
         return true;
     }();
     (void)installed;

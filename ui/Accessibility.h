@@ -25,6 +25,10 @@ void installAccessibility();
 // screen reader (an empty name keeps the one Qt gives it: its text).
 void makeKeyboardButton(QAbstractButton* button, const QString& accessibleName = {});
 
+// Whether the last key or button the person pressed was on the keyboard: a
+// focus ring shows only for them (not when a window first opens).
+bool keyboardInUse();
+
 // The controls inside `container` that Tab can reach, in Tab's order.
 QList<QWidget*> tabStops(QWidget* container);
 // Moves the focus to the next (or previous) of them, round and round, so

@@ -1,5 +1,6 @@
 #include "ui/AlertView.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
 #include <QPointer>
@@ -34,7 +35,8 @@ QString buttonStyle() {
     return QStringLiteral("QPushButton { color: white; %1 border: 1px solid #1b2b55; border-radius: 6px;"
                           " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8c9cc4, stop:0.5 #4a5f96,"
                           " stop:0.51 #3c5189, stop:1 #3a4f86); }"
-                          "QPushButton:pressed { background: #223366; }")
+                          "QPushButton:pressed { background: #223366; }"
+                          "QPushButton:focus { border: 2px solid #c8dcff; }")
         .arg(systemFontStyle(16, true));
 }
 
@@ -150,7 +152,10 @@ void AlertView::layoutAlert() {
 
 AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context) {
     QWidget* window = context->window();
+    QWidget* focused = QApplication::focusWidget();
     AlertView* shown = adoptChild(std::move(alert), window);
+    // The keyboard comes back where it was when the alert goes.
+    shown->previousFocus_ = focused != nullptr && window->isAncestorOf(focused) ? focused : nullptr;
     shown->setGeometry(window->rect());
     shown->layoutAlert();
     shown->willPresent();
@@ -218,6 +223,9 @@ void AlertView::clickButton(int index) {
     answered_ = true;
     hide();
     deleteLater();
+    if (previousFocus_ && previousFocus_->isVisible()) {
+        previousFocus_->setFocus(Qt::OtherFocusReason);
+    }
     if (handler_) {
         handler_(*this, index);
     }

@@ -9,6 +9,7 @@
 // no test ever waits on a person.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -86,6 +87,7 @@ private:
     ClickHandler handler_;
     QRect box_;
     bool answered_ = false;
+    QPointer<QWidget> previousFocus_;
 };
 
 // Answers for the next alerts shown in one window, oldest first.

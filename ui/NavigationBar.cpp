@@ -22,7 +22,8 @@ QString buttonStyle(bool done) {
                "QPushButton { color: white; %3 border: 1px solid #000;"
                " border-radius: 5px; padding: 0 8px;"
                " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1, stop:1 %2); }"
-               "QPushButton:pressed { background: #111; }")
+               "QPushButton:pressed { background: #111; }"
+               "QPushButton:focus { border: 1px solid #8fb8ff; }")
         .arg(QLatin1String(top), QLatin1String(bottom), systemFontStyle(12, true));
 }
 

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
+#include "ui/Accessibility.h"
 #include "ui/TableView.h"
 
 namespace nestora::ui {
@@ -36,7 +37,7 @@ void TableView::showKeyboardRing() {
 
 void TableView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    ringShown_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    ringShown_ = keyboardInUse() && (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason);
     if (!keyboardRow_ && rows_ > 0) {
         keyboardRow_ = selected_.value_or(verticalScrollBar()->value() / rowHeight_);
     }
