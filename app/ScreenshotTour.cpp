@@ -105,13 +105,7 @@ bool shoot(QWidget* window, const QDir& folder, const char* name) {
     pump(100);
     nestora::ui::Transition::finishAll();  // whatever slides or fades has arrived
     pump(20);
-    const QString path = folder.filePath(QString::fromLatin1(name));
-    if (!window->grab().save(path, "PNG")) {
-        std::fprintf(stderr, "nestora_screenshot_tour: cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("  %s\n", qPrintable(path));
-    return true;
+    return grabNow(window, folder, name);
 }
 
 // The first row of a list in edit mode held by its grip and dragged down

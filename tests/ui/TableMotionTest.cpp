@@ -9,28 +9,11 @@
 
 #include "ui/TableView.h"
 #include "ui/Transition.h"
+#include "tests/ui/NumberRows.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace nestora::ui {
 namespace {
-
-class Rows : public TableViewDataSource {
-public:
-    explicit Rows(int count) : count_(count) {}
-    int numberOfRows(const TableView&) const override { return count_; }
-    std::unique_ptr<TableViewCell> cellForRow(TableView& table, int row) override {
-        auto cell = table.dequeueReusableCell(QStringLiteral("n"));
-        if (!cell) cell = std::make_unique<TableViewCell>(QStringLiteral("n"));
-        cell->setText(QString::number(row));
-        return cell;
-    }
-    bool canMoveRow(const TableView& table, int) const override { return table.isEditing(); }
-    void moveRow(TableView&, int from, int to) override { moves.emplace_back(from, to); }
-    std::vector<std::pair<int, int>> moves;
-
-private:
-    int count_;
-};
 
 void moveMouse(TableView& table, QPoint to) {
     QMouseEvent move(QEvent::MouseMove, QPointF(to), table.viewport()->mapToGlobal(QPointF(to)), Qt::NoButton,
@@ -41,7 +24,7 @@ void moveMouse(TableView& table, QPoint to) {
 TEST(UiTableMotion, ADraggedRowMakesRoomAndSettlesIntoItsGapBeforeTheMoveIsReported) {
     QWidget window;
     window.resize(320, 400);
-    Rows rows(5);
+    NumberRows rows(5);
     TableView table(&window);
     table.setGeometry(0, 0, 320, 400);
     table.setDataSource(&rows);
@@ -81,8 +64,8 @@ TEST(UiTableMotion, ADraggedRowMakesRoomAndSettlesIntoItsGapBeforeTheMoveIsRepor
 TEST(UiTableMotion, AListTallerThanItsFrameFlashesItsScrollIndicatorAndShowsItWhileScrolling) {
     QWidget window;
     window.resize(320, 300);
-    Rows many(20);
-    Rows few(2);
+    NumberRows many(20);
+    NumberRows few(2);
     TableView tall(&window);
     TableView shortList(&window);
     for (auto [table, rows] : {std::pair{&tall, &many}, std::pair{&shortList, &few}}) {
