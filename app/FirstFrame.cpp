@@ -24,6 +24,7 @@
 
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ private:
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     bool withAdStrip = true;
     int idleMs = 0;
     for (int i = 1; i < argc; ++i) {

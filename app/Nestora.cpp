@@ -27,6 +27,7 @@
 #include "platform/Notifications.h"
 #include "platform/Shell.h"
 #include "platform/SystemLog.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::app {
 
@@ -48,8 +49,7 @@ const char* const kRecoveredMessage =
 QLabel* makeStripLabel(QWidget* strip, const QRect& frame, const QString& text, Qt::Alignment alignment) {
     auto* label = ui::makeChild<QLabel>(strip, text);
     label->setGeometry(frame);
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPixelSize(12);
+    QFont font = ui::systemFont(12);
     label->setFont(font);
     label->setAlignment(alignment | Qt::AlignVCenter);
     label->setStyleSheet(QStringLiteral("color: white; background: black;"));

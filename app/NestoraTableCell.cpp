@@ -2,6 +2,7 @@
 
 #include "ui/BundleImages.h"
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 #include "common/CategoryNaming.h"
 #include "model/CategoryItems.h"
 #include "platform/Plist.h"
@@ -23,21 +24,13 @@ QString categoryRowTitle(const std::string& displayName, std::int64_t count) {
 
 NestoraTableCell::NestoraTableCell(const QString& reuseIdentifier, const platform::Preferences& preferences)
     : ui::TableViewCell(reuseIdentifier), preferences_(preferences) {
-    title_ = ui::makeChild<QLabel>(contentView());
+    title_ = ui::makeChild<ui::TruncatingLabel>(contentView());
     title_->setTextFormat(Qt::PlainText);  // a display name is text, never markup
-    QFont bold(QStringLiteral("Helvetica"));
-    bold.setPixelSize(18);
-    bold.setBold(true);
-    title_->setFont(bold);
-    subtitle_ = ui::makeChild<QLabel>(contentView());
+    title_->setFont(ui::systemFont(18, true));
+    subtitle_ = ui::makeChild<ui::TruncatingLabel>(contentView());
     subtitle_->setTextFormat(Qt::PlainText);
-    QFont plain(QStringLiteral("Helvetica"));
-    plain.setPixelSize(14);
-    // The phone's Helvetica is narrower than the fonts here; a bundle path
-    // should still fit its 191 points.
-    plain.setStretch(QFont::Condensed);
-    subtitle_->setFont(plain);
-    subtitle_->setStyleSheet(QStringLiteral("color: gray;"));
+    subtitle_->setFont(ui::systemFont(14));
+    highlightChanged(false);
     textLabel()->hide();
 }
 
@@ -50,7 +43,10 @@ void NestoraTableCell::setBundleIdentifier(const std::string& bundleIdentifier) 
             displayName = *it->second.string();
         }
     }
-    title_->setText(categoryRowTitle(displayName, numberOfItemsInCategory()));
+    const std::int64_t count = numberOfItemsInCategory();
+    title_->setText(categoryRowTitle(displayName, count));
+    // A long name ends in an ellipsis; the count after it stays.
+    title_->setKeptTailLength(static_cast<int>(QStringLiteral(" (%1)").arg(count).size()));
     setImage(ui::imageAtPath(bundlePath + "/icon.png"));
     subtitle_->setText(QString::fromStdString(bundlePath));
 }
@@ -63,12 +59,24 @@ std::int64_t NestoraTableCell::numberOfItemsInCategory() const {
     return static_cast<std::int64_t>(value->array()->size());
 }
 
+QString NestoraTableCell::accessibleText() const {
+    return title_->text() + QStringLiteral(", ") + subtitle_->text();
+}
+
+void NestoraTableCell::highlightChanged(bool highlighted) {
+    title_->setStyleSheet(highlighted ? QStringLiteral("color: white;") : QStringLiteral("color: black;"));
+    subtitle_->setStyleSheet(highlighted ? QStringLiteral("color: white;") : QStringLiteral("color: gray;"));
+}
+
 void NestoraTableCell::layoutSubviews() {
     ui::TableViewCell::layoutSubviews();
     // A 40-point block of two lines, centred: y is 12 in a 64-point row.
     const int y = static_cast<int>((contentView()->height() - 40) * 0.5);
-    title_->setGeometry(kTextX, y, kTextWidth, kTitleHeight);
-    subtitle_->setGeometry(kTextX, y + kTitleHeight, kTextWidth, kSubtitleHeight);
+    // 191 points wide, less when edit mode narrows the row: the text then
+    // ends in an ellipsis rather than under the row's controls.
+    const int width = std::clamp(contentView()->width() - kTextX, 0, kTextWidth);
+    title_->setGeometry(kTextX, y, width, kTitleHeight);
+    subtitle_->setGeometry(kTextX, y + kTitleHeight, width, kSubtitleHeight);
 }
 
 }  // namespace nestora::app

@@ -27,16 +27,22 @@ public:
     // Entries of the category's "items" array; 0 when it is missing or not an array.
     std::int64_t numberOfItemsInCategory() const;
 
-    QLabel* title() const { return title_; }
-    QLabel* subtitle() const { return subtitle_; }
+    ui::TruncatingLabel* title() const { return title_; }
+    ui::TruncatingLabel* subtitle() const { return subtitle_; }
 
     void layoutSubviews() override;
+
+    // "Games (2), /Applications/Category000.app"
+    QString accessibleText() const override;
+
+protected:
+    void highlightChanged(bool highlighted) override;
 
 private:
     const platform::Preferences& preferences_;
     std::string bundleIdentifier_;
-    QLabel* title_ = nullptr;
-    QLabel* subtitle_ = nullptr;
+    ui::TruncatingLabel* title_ = nullptr;
+    ui::TruncatingLabel* subtitle_ = nullptr;
 };
 
 // "<name> (<count>)": the first line of a category row. An absent name

@@ -17,9 +17,11 @@
 #include "app/Nestora.h"
 #include "app/RootViewController.h"
 #include "model/CategoryItems.h"
+#include "ui/SystemFont.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     if (argc < 4) {
         std::fprintf(stderr, "usage: nestora_put_in_category TITLE ICON_PATH DISPLAY_IDENTIFIER...\n");
         return 2;

@@ -18,6 +18,7 @@
 #include "screens/settings/PrefsSBViewController.h"
 #include "screens/settings/PrefsViewController.h"
 #include "ui/NavigationController.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::app {
 
@@ -31,15 +32,16 @@ const char* const kAboutMessage =
     "This app is very handy but can be dangerous if you do not know what you are doing.\n\n"
     "Please read the help carefully before getting started!";
 
-QPushButton* makeDockButton(QWidget* parent, const QRect& frame, const char* imageName) {
+QPushButton* makeDockButton(QWidget* parent, const QRect& frame, const char* imageName, const QString& name) {
     auto* button = ui::makeChild<QPushButton>(parent);
     button->setGeometry(frame);
     button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    ui::makeKeyboardButton(button, name);
     button->setIcon(QIcon(ui::imageNamed(imageName)));
     button->setIconSize(frame.size());
     button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"
-                                         "QPushButton:pressed { background: rgba(255,255,255,60); }"));
+                                         "QPushButton:pressed { background: rgba(255,255,255,60); }"
+                                         "QPushButton:focus { border: 2px solid #3a7bd5; border-radius: 8px; }"));
     return button;
 }
 
@@ -59,7 +61,12 @@ RootViewController::RootViewController(std::string helpBaseUrl, std::string chan
 
     // The view, in points: the list over the dock.
     resize(320, 369);
-    setStyleSheet(QStringLiteral("background: white;"));
+    // White behind the list through the palette: a style sheet here would
+    // reach into every row and paint over a selected row's blue.
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
     tableView_ = ui::makeChild<ui::TableView>(this);
     tableView_->setGeometry(0, 0, 320, kTableHeight);
     tableView_->setRowHeight(kRowHeight);
@@ -71,9 +78,10 @@ RootViewController::RootViewController(std::string helpBaseUrl, std::string chan
     dock_->setGeometry(0, kDockY, 320, kDockHeight);
     dock_->setScaledContents(true);
     dock_->setPixmap(ui::imageNamed("dock.png"));
-    respringButton_ = makeDockButton(this, QRect(30, 309, 60, 60), "RespringIcon.png");
-    helpButton_ = makeDockButton(this, QRect(140, 309, 60, 60), "HelpIcon.png");
-    changelogButton_ = makeDockButton(this, QRect(240, 309, 60, 60), "ChangelogIcon.png");
+    respringButton_ = makeDockButton(this, QRect(30, 309, 60, 60), "RespringIcon.png", QStringLiteral("Respring"));
+    helpButton_ = makeDockButton(this, QRect(140, 309, 60, 60), "HelpIcon.png", QStringLiteral("Help"));
+    changelogButton_ =
+        makeDockButton(this, QRect(240, 309, 60, 60), "ChangelogIcon.png", QStringLiteral("Change Log"));
     connect(respringButton_, &QPushButton::clicked, this, &RootViewController::respringTapped);
     connect(helpButton_, &QPushButton::clicked, this, &RootViewController::helpTapped);
     connect(changelogButton_, &QPushButton::clicked, this, &RootViewController::changelogTapped);
@@ -187,11 +195,12 @@ void RootViewController::accessoryButtonTapped(ui::TableView&, int row) {
 
 void RootViewController::editButtonTapped() {
     if (!tableView_->isEditing()) {
-        tableView_->setEditing(true);
+        tableView_->setEditing(true, true);
         editButtonItem_->setTitle(QStringLiteral("Done"));
         setRightBarButtonItem(nullptr);
     } else {
-        tableView_->setEditing(false);
+        tableView_->deselectRow();
+        tableView_->setEditing(false, true);
         editButtonItem_->setTitle(QStringLiteral("Edit"));
         setRightBarButtonItem(addButtonItem_);
     }
@@ -218,7 +227,7 @@ void RootViewController::changelogTapped() {
 }
 
 void RootViewController::presentWebPage(const std::string& url, const QString& title) {
-    presentModalViewController(std::make_unique<WebViewController>(QString::fromStdString(url), title));
+    presentModalViewController(std::make_unique<WebViewController>(QString::fromStdString(url), title), true);
 }
 
 // ---- alerts ----------------------------------------------------------------
@@ -253,6 +262,8 @@ void RootViewController::alertClicked(ui::AlertView&, int buttonIndex) {
         } else if (buttonIndex == 2) {
             // After the alert has gone.
             QTimer::singleShot(0, this, &RootViewController::openIconPicker);
+        } else {
+            tableView_->deselectRow();
         }
         return;
     case kAddAlert:
@@ -263,15 +274,17 @@ void RootViewController::alertClicked(ui::AlertView&, int buttonIndex) {
         alertTextField_->clearFocus();
         const std::string text = alertTextField_->text().toStdString();
         alertTextField_ = nullptr;
-        if (buttonIndex != 1 || text.empty()) {
-            return;  // only the empty title is refused, and silently
+        if (buttonIndex == 1 && !text.empty()) {  // only the empty title is refused, and silently
+            if (messageBoxFunction_ == kAddAlert) {
+                createCategoryWithName(text);
+                loadCategories();
+                tableView_->reloadData();
+            } else if (const std::string identifier = selectedBundleIdentifier(); !identifier.empty()) {
+                renameCategoryWithBundleIdentifier(identifier, text);
+            }
         }
-        if (messageBoxFunction_ == kAddAlert) {
-            createCategoryWithName(text);
-            loadCategories();
-            tableView_->reloadData();
-        } else if (const std::string identifier = selectedBundleIdentifier(); !identifier.empty()) {
-            renameCategoryWithBundleIdentifier(identifier, text);
+        if (messageBoxFunction_ == kRenameAlert) {
+            tableView_->deselectRow();  // the rename the row was selected for is over
         }
         return;
     }
@@ -296,7 +309,7 @@ void RootViewController::openIconPicker() {
     }
     // The picker's title names the category directory ("Icon For: Category004").
     presentModalViewController(
-        std::make_unique<screens::IconPickerController>(*application, categoryDirectoryName(identifier), this));
+        std::make_unique<screens::IconPickerController>(*application, categoryDirectoryName(identifier), this), true);
 }
 
 void RootViewController::iconPickerControllerDidSelectIconAtPath(screens::IconPickerController&,

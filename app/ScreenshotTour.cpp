@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QMouseEvent>
 #include <QTextBrowser>
 
 #include <cstdio>
@@ -37,6 +38,8 @@
 #include "screens/settings/PrefsViewController.h"
 #include "screens/settings/SettingsCell.h"
 #include "ui/NavigationController.h"
+#include "ui/Transition.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -87,8 +90,8 @@ bool anyAlertShown(QWidget* window) {
     return false;
 }
 
-bool shoot(QWidget* window, const QDir& folder, const char* name) {
-    pump(100);
+// The window as it is this moment, whatever is moving.
+bool grabNow(QWidget* window, const QDir& folder, const char* name) {
     const QString path = folder.filePath(QString::fromLatin1(name));
     if (!window->grab().save(path, "PNG")) {
         std::fprintf(stderr, "nestora_screenshot_tour: cannot write %s\n", qPrintable(path));
@@ -96,6 +99,40 @@ bool shoot(QWidget* window, const QDir& folder, const char* name) {
     }
     std::printf("  %s\n", qPrintable(path));
     return true;
+}
+
+bool shoot(QWidget* window, const QDir& folder, const char* name) {
+    pump(100);
+    nestora::ui::Transition::finishAll();  // whatever slides or fades has arrived
+    pump(20);
+    return grabNow(window, folder, name);
+}
+
+// The first row of a list in edit mode held by its grip and dragged down
+// past the second: the second has slid up to make room. Let go where it
+// started, so nothing moves.
+bool shootRowMidDrag(nestora::ui::TableView& table, QWidget* window, const QDir& folder) {
+    if (table.rowCount() < 2 || !table.isEditing()) {
+        return true;
+    }
+    const int x = table.viewport()->width() - 15;
+    const QPoint start(x, table.centreOfRow(0).y());
+    const auto send = [&table](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), table.viewport()->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(table.viewport(), &event);
+    };
+    const auto moveTo = [&send](QPoint to) { send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton); };
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    moveTo(start + QPoint(0, 20));
+    moveTo(start + QPoint(0, table.rowHeight() + 12));
+    nestora::ui::Transition::finishAll();
+    pump(50);
+    const bool ok = grabNow(window, folder, "5b-row-mid-drag.png");
+    moveTo(start);
+    send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    nestora::ui::Transition::finishAll();
+    pump(50);
+    return ok;
 }
 
 // Dismisses whatever alert is up (the about alert, the recovered alert, the
@@ -183,8 +220,13 @@ bool tourEditingScreens(nestora::app::Nestora& nestora, const QDir& folder) {
     }
     if (contents->modalViewController() == nullptr) {  // an empty category opens it by itself
         ok &= shoot(window, folder, "5-contents.png");
+        ok &= shootRowMidDrag(contents->itemsTableView(), window, folder);
+        // The add-items screen on its way up, then in place.
         contents->addButtonTapped();
+        pump(120);
+        grabNow(window, folder, "6a-add-items-sliding-up.png");
     }
+    nestora::ui::Transition::finishAll();
     ok &= shoot(window, folder, "6-add-items.png");
     if (auto* add = dynamic_cast<nestora::screens::AddItemsViewController*>(contents->modalViewController())) {
         add->doneButtonTapped();
@@ -224,6 +266,7 @@ void waitForTheAdStrip(const nestora::app::Nestora& nestora) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     if (argc != 2) {
         std::fprintf(stderr, "usage: nestora_screenshot_tour OUTPUT_FOLDER\n");
         return 2;
@@ -251,6 +294,13 @@ int main(int argc, char** argv) {
     ok &= shoot(window, folder, "1-list.png");
     list.editButtonTapped();
     ok &= shoot(window, folder, "2-edit-mode.png");
+    // A row chosen in edit mode: selected, with the question what to edit.
+    if (!list.categories().empty()) {
+        list.tableView().selectRow(0);
+        list.didSelectRow(list.tableView(), 0);
+        ok &= shoot(window, folder, "2b-edit-choice-alert.png");
+        dismissAlerts(window);  // "Cancel"
+    }
     list.editButtonTapped();
     list.addButtonTapped();
     for (auto* field : window->findChildren<QLineEdit*>()) {

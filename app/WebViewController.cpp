@@ -26,6 +26,7 @@ WebViewController::WebViewController(QString urlString, QString title) : url_(st
 
     webView_ = ui::makeChild<ui::WebView>(this);
     webView_->setGeometry(0, ui::NavigationBar::kHeight, 320, 376);
+    webView_->setAccessibleName(title);  // "Help", "Change Log"
     webView_->setStyleSheet(QStringLiteral("QTextBrowser { background: black; color: white; border: none; }"));
     webView_->setPageLimit(kPageLimit);
     webView_->setDelegate(this);
@@ -55,7 +56,7 @@ void WebViewController::viewWillDisappear() {
 }
 
 void WebViewController::backButtonTapped() {
-    dismissModalViewController();
+    dismissModalViewController(true);
 }
 
 bool WebViewController::webViewShouldStartLoad(ui::WebView&, const QUrl& url, ui::NavigationType type) {

@@ -36,6 +36,8 @@ public:
     ui::ProgressOverlay* progressHud() const { return progressHud_; }
 
     void backButtonTapped();
+    // Escape is "Back".
+    void escapePressed() override { backButtonTapped(); }
 
     void viewWillAppear() override;
     void viewDidAppear() override;

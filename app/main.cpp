@@ -5,11 +5,18 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "app/Nestora.h"
 #include "app/UrlEntry.h"
+#include "ui/SystemFont.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    if (!nestora::ui::loadSystemFont()) {
+        std::fprintf(stderr, "%s: cannot load the fonts in %s; drawing with the machine's Helvetica\n", argv[0],
+                     nestora::ui::kSystemFontFolder);
+    }
     nestora::app::Nestora nestora;
     nestora.applicationDidFinishLaunching();
     // QApplication has taken its own options out of argv by now.

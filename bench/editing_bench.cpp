@@ -49,6 +49,7 @@
 #include "screens/editing/IconPickerController.h"
 #include "ui/AlertView.h"
 #include "ui/NavigationController.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -287,6 +288,7 @@ BENCHMARK(BM_IconPicker1000Icons)->UseManualTime()->Unit(benchmark::kMillisecond
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     benchmark::Initialize(&argc, argv);
 
     nestora::bench::largeDeviceRoot();

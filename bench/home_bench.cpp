@@ -23,6 +23,7 @@
 #include "OffscreenRun.h"
 #include "home/HomeScreen.h"
 #include "platform/Files.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -139,6 +140,7 @@ int main(int argc, char** argv) {
     // The reloads run in this process, on Qt's offscreen platform.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

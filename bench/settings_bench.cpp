@@ -30,6 +30,7 @@
 #include "screens/settings/ThemeList.h"
 #include "ui/NavigationController.h"
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -199,6 +200,7 @@ BENCHMARK(BM_ToggleSwitch)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     benchmark::Initialize(&argc, argv);
     deviceRoot();
     SummaryReporter reporter;

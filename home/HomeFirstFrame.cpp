@@ -16,6 +16,7 @@
 
 #include "home/HomeScreen.h"
 #include "home/IconCell.h"
+#include "ui/SystemFont.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ private:
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     QApplication application(argc, argv);
+    nestora::ui::loadSystemFont();
     nestora::home::HomeScreen home;
     FirstPaint watcher(home, start);
     application.installEventFilter(&watcher);

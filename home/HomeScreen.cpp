@@ -20,6 +20,7 @@
 #include "platform/DeviceInfo.h"
 #include "platform/DeviceRoot.h"
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::home {
 
@@ -187,8 +188,7 @@ void HomeScreen::paintEvent(QPaintEvent*) {
     wallpaper.setColorAt(1, QColor(6, 10, 24));
     painter.fillRect(rect(), wallpaper);
     painter.fillRect(QRect(0, 0, kWidth, kStatusBarHeight), Qt::black);
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPixelSize(12);
+    QFont font = ui::systemFont(12);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(Qt::white);

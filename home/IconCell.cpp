@@ -5,6 +5,7 @@
 
 #include "home/IconImages.h"
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::home {
 
@@ -29,8 +30,7 @@ IconCell::IconCell(HomeIcon icon, std::optional<std::string> themeIconPath, QWid
     // A button's children would take its text role; the label colour is set
     // as the label's own text colour.
     label_->setForegroundRole(QPalette::WindowText);
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPixelSize(11);
+    QFont font = ui::systemFont(11);
     font.setBold(true);
     label_->setFont(font);
     label_->setText(label_->fontMetrics().elidedText(QString::fromStdString(icon_.name), Qt::ElideRight, kWidth - 4));

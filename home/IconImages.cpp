@@ -5,6 +5,7 @@
 
 #include "model/IconLookup.h"
 #include "ui/BundleImages.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::home {
 
@@ -27,8 +28,7 @@ QPixmap placeholderIcon(const QString& name) {
     fill.setColorAt(0, QColor(150, 150, 160));
     fill.setColorAt(1, QColor(90, 90, 100));
     painter.fillPath(shape, fill);
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPixelSize(30);
+    QFont font = ui::systemFont(30);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(Qt::white);

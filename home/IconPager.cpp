@@ -7,6 +7,7 @@
 
 #include "home/IconCell.h"
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::home {
 
@@ -80,8 +81,7 @@ void IconPager::paintEvent(QPaintEvent*) {
     const QRect dots(0, kRows * kRowHeight, width(), kDotsHeight);
     if (pages * kDotSpacing > width() - 2 * kDotSpacing) {
         // More pages than dots fit: say where we are instead.
-        QFont font(QStringLiteral("Helvetica"));
-        font.setPixelSize(11);
+        QFont font = ui::systemFont(11);
         painter.setFont(font);
         painter.setPen(Qt::white);
         painter.drawText(dots, Qt::AlignCenter, tr("%1 of %2").arg(current_ + 1).arg(pages));

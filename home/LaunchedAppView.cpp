@@ -4,6 +4,7 @@
 
 #include "home/IconImages.h"
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::home {
 
@@ -15,8 +16,7 @@ constexpr int kBigIcon = 2 * kIconSize;
 
 QLabel* makeText(QWidget* parent, const QString& text, int pixelSize, const QColor& color, const QRect& frame) {
     auto* label = ui::makeChild<QLabel>(parent, text);
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPixelSize(pixelSize);
+    QFont font = ui::systemFont(pixelSize);
     font.setBold(pixelSize > 14);
     label->setFont(font);
     QPalette palette = label->palette();

@@ -57,6 +57,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The screens are drawn in Nimbus Sans, loaded from its files (ui/SystemFont).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-urw-base35")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # Everything but the stand-in hide library (component "sample").

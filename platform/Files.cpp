@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/DeviceRoot.h"
+#include "platform/FolderNames.h"
 #include "platform/UniqueFd.h"
 
 namespace nestora::files {
@@ -106,12 +107,7 @@ bool isDirectory(std::string_view path) {
 std::optional<std::vector<std::string>> listFolder(std::string_view path) {
     DIR* dir = ::opendir(hostPath(path).c_str());
     if (dir == nullptr) return std::nullopt;
-    std::vector<std::string> names;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view n = entry->d_name;
-        if (n == "." || n == "..") continue;
-        names.emplace_back(n);
-    }
+    std::vector<std::string> names = platform::sortedFolderNames(dir);
     ::closedir(dir);
     return names;
 }

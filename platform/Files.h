@@ -21,7 +21,7 @@ bool exists(std::string_view path);
 bool isRegularFile(std::string_view path);
 bool isDirectory(std::string_view path);
 
-// The names in a folder, in the order the OS returns them, without "." and
+// The names in a folder, sorted by their bytes (FolderNames.h), without "." and
 // "..". None when the folder cannot be read.
 std::optional<std::vector<std::string>> listFolder(std::string_view path);
 

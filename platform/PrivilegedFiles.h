@@ -35,8 +35,8 @@ std::optional<FileDescriptor> openFolder(std::string_view devicePath);
 // it is not a folder or cannot be opened.
 std::optional<FileDescriptor> openFolderAt(const FileDescriptor& folder, std::string_view name);
 
-// The names in an open folder, without "." and ".."; none when it cannot be
-// read.
+// The names in an open folder, sorted by their bytes (FolderNames.h),
+// without "." and ".."; none when it cannot be read.
 std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder);
 
 enum class EntryKind { Missing, RegularFile, Folder, SymbolicLink, Other, Unknown };

@@ -1,6 +1,9 @@
 #include "ui/AlertView.h"
 
+#include <QApplication>
+#include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -9,6 +12,9 @@
 #include <QTimer>
 
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
+#include "ui/Transition.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::ui {
 
@@ -19,30 +25,40 @@ constexpr int kMargin = 12;
 constexpr int kButtonHeight = 43;
 constexpr int kFieldGrowth = 50;
 constexpr int kFieldHeight = 30;
+constexpr int kTitleLineHeight = 22;
 // The field's frame in the box follows the box's frame on the 320-point
 // screen: x − 5 and width − 25 of the box (which sits at x 18).
 constexpr int kFieldX = (320 - kBoxWidth) / 2 - 5;
 constexpr int kFieldWidth = kBoxWidth - 25;
 
-const QString kButtonStyle = QStringLiteral(
-    "QPushButton { color: white; font: bold 16px 'Helvetica'; border: 1px solid #1b2b55;"
-    " border-radius: 6px;"
-    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8c9cc4, stop:0.5 #4a5f96,"
-    " stop:0.51 #3c5189, stop:1 #3a4f86); }"
-    "QPushButton:pressed { background: #223366; }");
+QString buttonStyle() {
+    return QStringLiteral("QPushButton { color: white; %1 border: 1px solid #1b2b55; border-radius: 6px;"
+                          " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8c9cc4, stop:0.5 #4a5f96,"
+                          " stop:0.51 #3c5189, stop:1 #3a4f86); }"
+                          "QPushButton:pressed { background: #223366; }"
+                          "QPushButton:focus { border: 2px solid #c8dcff; }")
+        .arg(systemFontStyle(16, true));
+}
 
 }  // namespace
 
 AlertView::AlertView(QString title, QString message, QString cancelButtonTitle, QStringList otherButtonTitles)
     : title_(std::move(title)), message_(std::move(message)) {
+    // The fonts are the labels' own, not a style sheet's: a style sheet
+    // applies only when the label is first shown, after the box has been
+    // measured for its text.
     titleLabel_ = makeChild<QLabel>(this, title_);
+    titleLabel_->setTextFormat(Qt::PlainText);
     titleLabel_->setAlignment(Qt::AlignCenter);
     titleLabel_->setWordWrap(true);
-    titleLabel_->setStyleSheet(QStringLiteral("color: white; font: bold 18px 'Helvetica';"));
+    titleLabel_->setFont(systemFont(18, true));
+    titleLabel_->setStyleSheet(QStringLiteral("color: white;"));
     messageLabel_ = makeChild<QLabel>(this, message_);
+    messageLabel_->setTextFormat(Qt::PlainText);
     messageLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     messageLabel_->setWordWrap(true);
-    messageLabel_->setStyleSheet(QStringLiteral("color: white; font: 15px 'Helvetica';"));
+    messageLabel_->setFont(systemFont(15));
+    messageLabel_->setStyleSheet(QStringLiteral("color: white;"));
     messageLabel_->setVisible(!message_.isEmpty());
     QStringList titles;
     if (!cancelButtonTitle.isEmpty()) {
@@ -51,8 +67,8 @@ AlertView::AlertView(QString title, QString message, QString cancelButtonTitle, 
     titles << otherButtonTitles;
     for (int i = 0; i < titles.size(); ++i) {
         auto* button = makeChild<QPushButton>(this, titles[i]);
-        button->setStyleSheet(kButtonStyle);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setStyleSheet(buttonStyle());
+        makeKeyboardButton(button);
         connect(button, &QPushButton::clicked, this, [this, i] { clickButton(i); });
         buttons_.push_back(button);
     }
@@ -73,20 +89,23 @@ void AlertView::addTextField() {
         return;
     }
     textField_ = makeChild<QLineEdit>(this);
+    textField_->setAccessibleName(message_.isEmpty() ? title_ : message_);  // "Enter category title"
     // Return takes the action button (the last one), as a tap on it would.
     connect(textField_, &QLineEdit::returnPressed, this,
             [this] { clickButton(static_cast<int>(buttons_.size()) - 1); });
     textField_->setStyleSheet(
-        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid #333;"
-                       " font: 16px 'Helvetica'; padding: 0 4px; }"));
+        QStringLiteral("QLineEdit { background: white; color: black; border: 1px solid #333; %1 padding: 0 4px; }")
+            .arg(systemFontStyle(16)));
     layoutAlert();
 }
 
 void AlertView::layoutAlert() {
     const int innerWidth = kBoxWidth - 2 * kMargin;
     int y = kMargin;
+    titleLabel_->ensurePolished();
+    messageLabel_->ensurePolished();
     const int titleHeight = titleLabel_->heightForWidth(innerWidth);
-    titleLabel_->setGeometry(kMargin, y, innerWidth, std::max(titleHeight, 22));
+    titleLabel_->setGeometry(kMargin, y, innerWidth, std::max(titleHeight, kTitleLineHeight));
     y += titleLabel_->height() + 6;
     if (!messageLabel_->isHidden()) {
         const int messageHeight = messageLabel_->heightForWidth(innerWidth);
@@ -133,12 +152,18 @@ void AlertView::layoutAlert() {
 
 AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context) {
     QWidget* window = context->window();
+    QWidget* focused = QApplication::focusWidget();
     AlertView* shown = adoptChild(std::move(alert), window);
+    // The keyboard comes back where it was when the alert goes.
+    shown->previousFocus_ = focused != nullptr && window->isAncestorOf(focused) ? focused : nullptr;
     shown->setGeometry(window->rect());
     shown->layoutAlert();
     shown->willPresent();
     shown->QWidget::show();
     shown->raise();
+    if (window->isVisible()) {
+        shown->fadeIn();
+    }
     if (shown->textField_ != nullptr) {
         shown->textField_->setFocus();
     } else {
@@ -162,6 +187,26 @@ AlertView* AlertView::present(std::unique_ptr<AlertView> alert, QWidget* context
     return shown;
 }
 
+void AlertView::fadeIn() {
+    auto* effect = makeChild<QGraphicsOpacityEffect>(this);
+    setGraphicsEffect(effect);  // the alert owns it now
+    QPointer<AlertView> guard(this);
+    Transition::start(
+        this, Transition::kFadeMilliseconds,
+        [guard](qreal progress) {
+            if (guard != nullptr) {
+                if (auto* fading = qobject_cast<QGraphicsOpacityEffect*>(guard->graphicsEffect())) {
+                    fading->setOpacity(progress);
+                }
+            }
+        },
+        [guard] {
+            if (guard != nullptr) {
+                guard->setGraphicsEffect(nullptr);  // drawn directly again
+            }
+        });
+}
+
 void AlertView::setBoxFrame(const QRect& frame) {
     const QPoint shift = frame.topLeft() - box_.topLeft();
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -178,9 +223,16 @@ void AlertView::clickButton(int index) {
     answered_ = true;
     hide();
     deleteLater();
+    if (previousFocus_ && previousFocus_->isVisible()) {
+        previousFocus_->setFocus(Qt::OtherFocusReason);
+    }
     if (handler_) {
         handler_(*this, index);
     }
+}
+
+bool AlertView::focusNextPrevChild(bool next) {
+    return cycleFocus(this, next);
 }
 
 void AlertView::keyPressEvent(QKeyEvent* event) {

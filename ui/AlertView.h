@@ -2,13 +2,14 @@
 
 // A modal question over the whole window: title, message, a cancel button
 // (index 0) and further buttons (1, 2, ...), optionally a text field. The
-// alert covers the window until a button is tapped, then goes away and
-// reports the button to its handler.
+// alert fades in and covers the window until a button is tapped, then goes
+// away and reports the button to its handler.
 //
 // Tests answer alerts in advance through the window's AlertAnswerQueue, so
 // no test ever waits on a person.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -40,6 +41,12 @@ public:
     // hold it, and the field takes the keyboard focus when the alert shows.
     void addTextField();
     QLineEdit* textField() const { return textField_; }
+    QLabel* titleLabel() const { return titleLabel_; }
+    QLabel* messageLabel() const { return messageLabel_; }
+    // Cancel first, then the others.
+    QPushButton* button(int index) const {
+        return index >= 0 && index < static_cast<int>(buttons_.size()) ? buttons_[static_cast<std::size_t>(index)] : nullptr;
+    }
 
     void setClickHandler(ClickHandler handler) { handler_ = std::move(handler); }
 
@@ -63,9 +70,13 @@ protected:
     virtual void willPresent() {}
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab goes round the alert's own field and buttons only.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void layoutAlert();
+    // Comes in fading (ui::Transition), as the phone's alerts do.
+    void fadeIn();
 
     QString title_;
     QString message_;
@@ -76,6 +87,7 @@ private:
     ClickHandler handler_;
     QRect box_;
     bool answered_ = false;
+    QPointer<QWidget> previousFocus_;
 };
 
 // Answers for the next alerts shown in one window, oldest first.

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "ui/DisplayText.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::ui {
 
@@ -14,7 +15,7 @@ constexpr int kTitleInset = 4;
 }  // namespace
 
 Button::Button(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::NoFocus);
+    makeKeyboardButton(this);
     look(State::Normal).titleColor = Qt::white;
 }
 
@@ -23,6 +24,7 @@ Button::~Button() = default;
 void Button::setTitle(const QString& title, State state) {
     look(state).title = title;
     look(state).hasTitle = true;
+    setText(currentTitle());  // what a screen reader says, unless the owner names it
     update();
 }
 
@@ -38,6 +40,7 @@ void Button::setBackgroundImage(const StretchableImage& image, State state) {
 
 void Button::setSelected(bool selected) {
     selected_ = selected;
+    setText(currentTitle());
     update();
 }
 

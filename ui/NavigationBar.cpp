@@ -8,6 +8,8 @@
 #include <QPainter>
 
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::ui {
 
@@ -17,11 +19,12 @@ QString buttonStyle(bool done) {
     const char* top = done ? "#4a7cd6" : "#5a5a5a";
     const char* bottom = done ? "#1f4fb0" : "#1c1c1c";
     return QStringLiteral(
-               "QPushButton { color: white; font: bold 12px 'Helvetica'; border: 1px solid #000;"
+               "QPushButton { color: white; %3 border: 1px solid #000;"
                " border-radius: 5px; padding: 0 8px;"
                " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1, stop:1 %2); }"
-               "QPushButton:pressed { background: #111; }")
-        .arg(QLatin1String(top), QLatin1String(bottom));
+               "QPushButton:pressed { background: #111; }"
+               "QPushButton:focus { border: 1px solid #8fb8ff; }")
+        .arg(QLatin1String(top), QLatin1String(bottom), systemFontStyle(12, true));
 }
 
 }  // namespace
@@ -40,7 +43,7 @@ QPushButton* NavigationBar::makeButton(const QString& title, bool backShape, boo
                           (backShape ? QStringLiteral("QPushButton { border-top-left-radius: 12px;"
                                                       " border-bottom-left-radius: 12px; }")
                                      : QString()));
-    button->setFocusPolicy(Qt::NoFocus);
+    makeKeyboardButton(button);
     button->setFixedHeight(30);
     button->adjustSize();
     button->setFixedWidth(std::max(50, button->sizeHint().width()));
@@ -97,8 +100,7 @@ void NavigationBar::layoutBar() {
     const int half = std::max(0, std::min(width() / 2 - leftEdge, rightEdge - width() / 2));
     const QRect centred(width() / 2 - half, 0, 2 * half, kHeight);
     const QRect between(leftEdge, 0, std::max(0, rightEdge - leftEdge), kHeight);
-    QFont font(QStringLiteral("Helvetica"));
-    font.setBold(true);
+    QFont font = systemFont(kTitlePixelSize, true);
     for (int size = kTitlePixelSize; size >= kSmallestTitlePixelSize; --size) {
         font.setPixelSize(size);
         const int needed = QFontMetrics(font).horizontalAdvance(title_);

@@ -1,9 +1,6 @@
 #include "ui/NavigationController.h"
 
-#include <QAbstractAnimation>
-#include <QEasingCurve>
-#include <QParallelAnimationGroup>
-#include <QPropertyAnimation>
+#include <QKeyEvent>
 
 #include <utility>
 
@@ -114,38 +111,33 @@ void NavigationController::popViewController(bool animated) {
 void NavigationController::slide(ViewController* incoming, ViewController* outgoing, QPoint outgoingOffset,
                                  std::function<void()> done) {
     const QPoint home(0, NavigationBar::kHeight);
-    auto group = std::make_unique<QParallelAnimationGroup>();
-    const auto move = [&group](QWidget* widget, QPoint from, QPoint to) {
-        auto animation = std::make_unique<QPropertyAnimation>(widget, "pos");
-        animation->setDuration(kSlideMilliseconds);
-        animation->setEasingCurve(QEasingCurve::OutCubic);
-        animation->setStartValue(from);
-        animation->setEndValue(to);
-        group->addAnimation(animation.release());  // the group owns it now
-    };
-    move(incoming, incoming->pos(), home);
-    move(outgoing, home, home + outgoingOffset);
-    slideDone_ = std::move(done);
-    QParallelAnimationGroup* running = adoptChild(std::move(group), this);
-    slide_ = running;
-    connect(running, &QAbstractAnimation::finished, this, &NavigationController::finishSlide);
-    running->start();
+    const QPoint incomingStart = incoming->pos();
+    QPointer<ViewController> in(incoming);
+    QPointer<ViewController> out(outgoing);
+    slide_ = Transition::start(
+        this, kSlideMilliseconds,
+        [in, out, home, incomingStart, outgoingOffset](qreal progress) {
+            if (in) {
+                in->move(incomingStart + (home - incomingStart) * progress);
+            }
+            if (out) {
+                out->move(home + outgoingOffset * progress);
+            }
+        },
+        [this, done = std::move(done)] {
+            // Wherever the slide was, the screens end at their places.
+            for (ViewController* screen : stack_) {
+                placeScreen(screen);
+            }
+            if (done) {
+                done();
+            }
+        });
 }
 
 void NavigationController::finishSlide() {
-    if (!slide_) {
-        return;
-    }
-    QAbstractAnimation* running = slide_;
-    slide_ = nullptr;
-    running->stop();
-    running->deleteLater();
-    // Wherever the slide was, the screens end at their places.
-    for (ViewController* screen : stack_) {
-        placeScreen(screen);
-    }
-    if (auto done = std::exchange(slideDone_, nullptr)) {
-        done();
+    if (slide_) {
+        slide_->finish();
     }
 }
 
@@ -156,6 +148,14 @@ void NavigationController::refreshBar() {
     }
     const QString back = stack_.size() > 1 ? stack_[stack_.size() - 2]->backButtonTitle() : QString();
     bar_->showItem(top->title(), top->leftBarButtonItem(), top->rightBarButtonItem(), back);
+}
+
+void NavigationController::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && stack_.size() > 1) {
+        popViewController(true);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void NavigationController::resizeEvent(QResizeEvent*) {

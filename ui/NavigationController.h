@@ -4,8 +4,9 @@
 // shows a screen over the top one with the root's back title in the bar,
 // popping takes the top one away. Each screen hears when it appears and
 // disappears. An animated push slides the new screen in from the right; the
-// bar's back button slides the top screen out again. A screen hears that it
-// did appear when its slide has ended.
+// bar's back button slides the top screen out again (ui::Transition: 0.3 s,
+// easing in and out). A screen hears that it did appear when its slide has
+// ended.
 
 #include <QPointer>
 #include <QWidget>
@@ -14,8 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include <QAbstractAnimation>
-
+#include "ui/Transition.h"
 #include "ui/ViewController.h"
 
 namespace nestora::ui {
@@ -36,8 +36,8 @@ public:
     void pushViewController(std::unique_ptr<ViewController> screen, bool animated = false);
     void popViewController(bool animated = false);
     // Whether a slide is under way.
-    bool isSliding() const { return slide_ != nullptr; }
-    static constexpr int kSlideMilliseconds = 300;
+    bool isSliding() const { return slide_ && slide_->isRunning(); }
+    static constexpr int kSlideMilliseconds = Transition::kMilliseconds;
 
     // Runs the appearance calls of the top screen; the owner calls this once
     // the controller is in its window.
@@ -45,6 +45,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Escape goes back, as the bar's back button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refreshBar();
@@ -57,8 +59,7 @@ private:
 
     NavigationBar* bar_ = nullptr;
     std::vector<ViewController*> stack_;  // children of this widget, bottom first
-    QPointer<QAbstractAnimation> slide_;
-    std::function<void()> slideDone_;
+    QPointer<Transition> slide_;
 };
 
 }  // namespace nestora::ui

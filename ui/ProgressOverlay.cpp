@@ -1,4 +1,5 @@
 #include "ui/ProgressOverlay.h"
+#include "ui/SystemFont.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -48,8 +49,7 @@ void ProgressOverlay::paintEvent(QPaintEvent*) {
     // With a text the spinner sits in the upper part and the text below it.
     const QPointF centre(width() / 2.0, text_.isEmpty() ? height() / 2.0 : 48.0);
     if (!text_.isEmpty()) {
-        QFont font(QStringLiteral("Helvetica"));
-        font.setPixelSize(16);
+        QFont font = systemFont(16);
         font.setBold(true);
         painter.setFont(font);
         painter.setPen(Qt::white);

@@ -6,6 +6,7 @@
 #include <QPropertyAnimation>
 #include <QScrollBar>
 
+#include "ui/Accessibility.h"
 #include "ui/QtOwnership.h"
 
 namespace nestora::ui {
@@ -26,6 +27,9 @@ TableView::TableView(QWidget* parent) : QAbstractScrollArea(parent) {
     QPalette palette = viewport()->palette();
     palette.setColor(QPalette::Base, Qt::white);
     viewport()->setPalette(palette);
+    indicator_ = ScrollIndicator::attach(this);
+    setFocusPolicy(Qt::StrongFocus);
+    installAccessibility();
 }
 
 TableView::~TableView() = default;
@@ -62,6 +66,9 @@ void TableView::reloadData() {
     if (selected_ && *selected_ >= rows_) {
         selected_.reset();
     }
+    if (keyboardRow_ && *keyboardRow_ >= rows_) {
+        keyboardRow_ = rows_ > 0 ? std::optional<int>(rows_ - 1) : std::nullopt;
+    }
     updateScrollRange();
     layoutCells();
 }
@@ -95,10 +102,14 @@ void TableView::updateScrollRange() {
 void TableView::applyState(TableViewCell* cell, int row) const {
     const bool deletable = dataSource_->canEditRow(*this, row);
     const bool movable = dataSource_->canMoveRow(*this, row);
-    cell->setEditingState(editing_, deletable, movable);
+    if (!leavingEdit_) {
+        cell->setEditingState(editing_, deletable, movable);
+    }
+    cell->setEditControlsAmount(editAmount_);
     cell->setAccessoryType(delegate_ != nullptr ? delegate_->accessoryTypeForRow(*this, row) : AccessoryType::None);
     cell->setSelected(selected_ && *selected_ == row);
     cell->setSeparatorStyle(separator_);
+    cell->setKeyboardFocused(hasFocus() && ringShown_ && keyboardRow_ == row);
 }
 
 void TableView::layoutCells() {
@@ -173,9 +184,39 @@ void TableView::deleteRow(int row) {
     layoutCells();
 }
 
-void TableView::setEditing(bool editing) {
+void TableView::setEditing(bool editing, bool animated) {
+    if (editTransition_) {
+        editTransition_->finish();
+    }
     editing_ = editing;
+    if (!animated || !isVisible()) {
+        editAmount_ = 1.0;
+        layoutCells();
+        return;
+    }
+    // Coming in, the rows take their edit state now and show its controls
+    // by degrees; going out, they keep showing them until the end.
+    leavingEdit_ = !editing;
+    editAmount_ = editing ? 0.0 : 1.0;
     layoutCells();
+    QPointer<TableView> guard(this);
+    editTransition_ = Transition::start(
+        this, Transition::kMilliseconds,
+        [guard, editing](qreal progress) {
+            if (guard) {
+                guard->editAmount_ = editing ? progress : 1.0 - progress;
+                for (auto& [row, cell] : guard->visible_) {
+                    cell->setEditControlsAmount(guard->editAmount_);
+                }
+            }
+        },
+        [guard] {
+            if (guard) {
+                guard->leavingEdit_ = false;
+                guard->editAmount_ = 1.0;
+                guard->layoutCells();
+            }
+        });
 }
 
 void TableView::selectRow(int row) {
@@ -240,6 +281,8 @@ void TableView::scrollContentsBy(int, int) {
 }
 
 void TableView::mousePressEvent(QMouseEvent* event) {
+    ringShown_ = false;
+    showKeyboardRing();
     const std::optional<int> row = rowAt(event->position().toPoint());
     Press press;
     press.start = event->position().toPoint();
@@ -263,10 +306,7 @@ void TableView::mouseMoveEvent(QMouseEvent* event) {
     }
     press_->dragged = true;
     if (press_->part == TableViewCell::Part::ReorderControl) {
-        if (TableViewCell* cell = cellForRow(press_->row)) {
-            cell->raise();
-            cell->move(0, press_->row * rowHeight_ - verticalScrollBar()->value() + delta.y());
-        }
+        dragRowTo(press_->row, press_->row * rowHeight_ - verticalScrollBar()->value() + delta.y());
         return;
     }
     verticalScrollBar()->setValue(press_->startScroll - delta.y());
@@ -283,12 +323,7 @@ void TableView::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (press.dragged) {
         if (press.part == TableViewCell::Part::ReorderControl) {
-            const int y = event->position().toPoint().y() + verticalScrollBar()->value();
-            const int to = std::clamp(y / rowHeight_, 0, rows_ - 1);
-            if (to != press.row) {
-                dataSource_->moveRow(*this, press.row, to);
-            }
-            reloadData();
+            dropRow(press.row);
         }
         return;
     }
@@ -327,7 +362,11 @@ void TableView::tapRow(int row, TableViewCell::Part part, const QPoint&) {
     case TableViewCell::Part::Body:
         break;
     }
-    if (editing_ && !selectionWhileEditing_) {
+    activateRow(row);
+}
+
+void TableView::activateRow(int row) {
+    if (row < 0 || row >= rows_ || (editing_ && !selectionWhileEditing_)) {
         return;
     }
     selectRow(row);

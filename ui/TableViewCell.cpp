@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "ui/QtOwnership.h"
+#include "ui/SystemFont.h"
 
 namespace nestora::ui {
 
@@ -23,11 +24,11 @@ TableViewCell::TableViewCell(QString reuseIdentifier) : reuseIdentifier_(std::mo
     contentView_ = makeChild<QWidget>(this);
     imageView_ = makeChild<QLabel>(contentView_);
     imageView_->setScaledContents(true);
-    textLabel_ = makeChild<QLabel>(contentView_);
+    textLabel_ = makeChild<TruncatingLabel>(contentView_);
     // Names come from other people's files: never read as markup (an image
     // tag would make the label load whatever file it names).
     textLabel_->setTextFormat(Qt::PlainText);
-    textLabel_->setStyleSheet(QStringLiteral("color: black; font: bold 18px 'Helvetica';"));
+    textLabel_->setStyleSheet(QStringLiteral("color: black; ") + systemFontStyle(18, true));
 }
 
 TableViewCell::~TableViewCell() = default;
@@ -64,6 +65,22 @@ void TableViewCell::setEditingState(bool editing, bool deletable, bool movable) 
     update();
 }
 
+void TableViewCell::setEditControlsAmount(qreal amount) {
+    amount = std::clamp<qreal>(amount, 0.0, 1.0);
+    if (amount != editAmount_) {
+        editAmount_ = amount;
+        layoutSubviews();
+        update();
+    }
+}
+
+void TableViewCell::setKeyboardFocused(bool focused) {
+    if (keyboardFocused_ != focused) {
+        keyboardFocused_ = focused;
+        update();
+    }
+}
+
 void TableViewCell::setShowingDeleteConfirmation(bool showing) {
     confirmingDelete_ = showing && deletable_;
     layoutSubviews();
@@ -73,7 +90,8 @@ void TableViewCell::setShowingDeleteConfirmation(bool showing) {
 void TableViewCell::setSelected(bool selected) {
     selected_ = selected;
     const QString color = isHighlighted() ? QStringLiteral("white") : QStringLiteral("black");
-    textLabel_->setStyleSheet(QStringLiteral("color: %1; font: bold 18px 'Helvetica';").arg(color));
+    textLabel_->setStyleSheet(QStringLiteral("color: %1; ").arg(color) + systemFontStyle(18, true));
+    highlightChanged(isHighlighted());
     update();
 }
 
@@ -95,12 +113,13 @@ QRect TableViewCell::accessoryRect() const {
     if (!shown) {
         return {};
     }
-    const int right = width() - (movable_ ? kReorderWidth : 0);
+    const int right = width() - (movable_ ? qRound(kReorderWidth * editAmount_) : 0);
     return QRect(right - kAccessoryWidth, 0, kAccessoryWidth, height());
 }
 
 QRect TableViewCell::deleteControlRect() const {
-    return deletable_ ? QRect(0, 0, kEditInset, height()) : QRect();
+    // Slides in from the left edge while edit mode comes.
+    return deletable_ ? QRect(qRound(kEditInset * (editAmount_ - 1.0)), 0, kEditInset, height()) : QRect();
 }
 
 QRect TableViewCell::deleteButtonRect() const {
@@ -109,7 +128,9 @@ QRect TableViewCell::deleteButtonRect() const {
 }
 
 QRect TableViewCell::reorderRect() const {
-    return movable_ && !confirmingDelete_ ? QRect(width() - kReorderWidth, 0, kReorderWidth, height()) : QRect();
+    return movable_ && !confirmingDelete_
+               ? QRect(width() - qRound(kReorderWidth * editAmount_), 0, kReorderWidth, height())
+               : QRect();
 }
 
 TableViewCell::Part TableViewCell::partAt(const QPoint& point) const {
@@ -129,14 +150,14 @@ TableViewCell::Part TableViewCell::partAt(const QPoint& point) const {
 }
 
 void TableViewCell::layoutSubviews() {
-    const int left = editing_ && deletable_ ? kEditInset : 0;
+    const int left = editing_ && deletable_ ? qRound(kEditInset * editAmount_) : 0;
     int right = width();
     if (QRect accessory = accessoryRect(); !accessory.isNull()) {
         right = accessory.left();
     } else if (confirmingDelete_) {
         right = deleteButtonRect().left() - 4;
     } else if (movable_) {
-        right = width() - kReorderWidth;
+        right = width() - qRound(kReorderWidth * editAmount_);
     }
     contentView_->setGeometry(left, 0, std::max(0, right - left), height());
     int textX = 10;
@@ -191,7 +212,7 @@ void TableViewCell::paintEvent(QPaintEvent*) {
         gradient.setColorAt(1, QColor(0xb8, 0x10, 0x0c));
         painter.fillPath(button, gradient);
         painter.setPen(Qt::white);
-        painter.setFont(QFont(QStringLiteral("Helvetica"), 12, QFont::Bold));
+        painter.setFont(systemFont(16, true));
         painter.drawText(r, Qt::AlignCenter, tr("Delete"));
     }
     if (QRect r = accessoryRect(); !r.isNull()) {
@@ -219,6 +240,11 @@ void TableViewCell::paintEvent(QPaintEvent*) {
             const int y = r.center().y() + i * 5;
             painter.drawLine(r.left() + 10, y, r.right() - 10, y);
         }
+    }
+    if (keyboardFocused_) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(isHighlighted() ? QColor(Qt::white) : QColor(0x3a, 0x7b, 0xd5), 2));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 4, 4);
     }
 }
 

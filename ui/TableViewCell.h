@@ -10,6 +10,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/TruncatingLabel.h"
+
 namespace nestora::ui {
 
 enum class AccessoryType { None, DisclosureIndicator, DetailDisclosureButton };
@@ -30,7 +32,7 @@ public:
     const QString& reuseIdentifier() const { return reuseIdentifier_; }
 
     QWidget* contentView() const { return contentView_; }
-    QLabel* textLabel() const { return textLabel_; }
+    TruncatingLabel* textLabel() const { return textLabel_; }
     QLabel* imageView() const { return imageView_; }
     void setText(const QString& text);
     // A null pixmap shows no image.
@@ -44,6 +46,9 @@ public:
     // Edit mode as the table sets it.
     void setEditingState(bool editing, bool deletable, bool movable);
     bool isEditing() const { return editing_; }
+    // How far the edit controls are in while edit mode comes or goes: 0
+    // shows the plain row, 1 (the default) the whole controls.
+    void setEditControlsAmount(qreal amount);
     // The red "Delete" button, shown after a tap on the delete control.
     void setShowingDeleteConfirmation(bool showing);
     bool isShowingDeleteConfirmation() const { return confirmingDelete_; }
@@ -60,11 +65,20 @@ public:
 
     Part partAt(const QPoint& point) const;
 
+    // What a screen reader says of the row: its text, by default.
+    virtual QString accessibleText() const { return textLabel_->text(); }
+    // The ring round the row the keyboard is on.
+    void setKeyboardFocused(bool focused);
+    bool isKeyboardFocused() const { return keyboardFocused_; }
+
     // Places the content view and the standard image and text label; called
     // on every resize and state change. Subclasses call this first.
     virtual void layoutSubviews();
 
 protected:
+    // A subclass with labels of its own turns their text white here while
+    // the row is highlighted, as the standard text label does.
+    virtual void highlightChanged(bool highlighted) { (void)highlighted; }
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -77,9 +91,11 @@ private:
     QString reuseIdentifier_;
     QWidget* contentView_ = nullptr;
     QLabel* imageView_ = nullptr;
-    QLabel* textLabel_ = nullptr;
+    TruncatingLabel* textLabel_ = nullptr;
     AccessoryType accessory_ = AccessoryType::None;
     bool showsAccessoryWhenEditing_ = false;
+    qreal editAmount_ = 1.0;
+    bool keyboardFocused_ = false;
     bool editing_ = false;
     bool deletable_ = false;
     bool movable_ = false;

@@ -1,5 +1,8 @@
 #include "ui/ViewController.h"
 
+#include <QKeyEvent>
+
+#include "ui/Accessibility.h"
 #include "ui/NavigationController.h"
 
 namespace nestora::ui {
@@ -19,6 +22,28 @@ ViewController::ViewController(QWidget* parent) : QWidget(parent) {
 }
 
 ViewController::~ViewController() = default;
+
+void ViewController::focusFirstControl() {
+    const QList<QWidget*> stops = tabStops(this);
+    if (!stops.isEmpty()) {
+        stops.front()->setFocus(Qt::OtherFocusReason);  // no focus ring until the keyboard is used
+    }
+}
+
+void ViewController::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && presentingViewController() != nullptr) {
+        escapePressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool ViewController::focusNextPrevChild(bool next) {
+    if (presentingViewController() == nullptr) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    return cycleFocus(this, next);
+}
 
 void ViewController::setTitle(const QString& title) {
     title_ = title;
@@ -56,7 +81,19 @@ ViewController* coveredScreen(ViewController* presenter) {
 
 }  // namespace
 
-void ViewController::presentModalViewController(std::unique_ptr<ViewController> screen) {
+namespace {
+
+// How far a presented screen at `home` in its parent moves to be out of
+// sight below the parent's bottom edge.
+int slideDistance(const QWidget* screen) {
+    return screen->parentWidget() != nullptr ? screen->parentWidget()->height() - screen->y() : screen->height();
+}
+
+}  // namespace
+
+void ViewController::presentModalViewController(std::unique_ptr<ViewController> screen, bool animated) {
+    // A screen still sliding ends first: modal screens come one at a time.
+    Transition::finishAll();
     if (!screen || modal_) {
         return;
     }
@@ -78,10 +115,30 @@ void ViewController::presentModalViewController(std::unique_ptr<ViewController> 
     shown->viewWillAppear();
     shown->show();
     shown->raise();
-    shown->viewDidAppear();
+    shown->focusFirstControl();
+    if (!animated || !host->isVisible()) {
+        shown->viewDidAppear();
+        return;
+    }
+    const QPoint home = shown->pos();
+    const int distance = slideDistance(shown);
+    QPointer<ViewController> guard(shown);
+    shown->transition_ = Transition::start(
+        shown, Transition::kMilliseconds,
+        [guard, home, distance](qreal progress) {
+            if (guard) {
+                guard->move(home + QPoint(0, qRound((1.0 - progress) * distance)));
+            }
+        },
+        [guard] {
+            if (guard) {
+                guard->viewDidAppear();
+            }
+        });
 }
 
-void ViewController::dismissModalViewController() {
+void ViewController::dismissModalViewController(bool animated, std::function<void()> completion) {
+    Transition::finishAll();
     // Either side may ask: the presented screen, or the one that presented it.
     ViewController* shown = modal_ ? modal_.data() : this;
     ViewController* presenter = shown->presenting_;
@@ -90,12 +147,43 @@ void ViewController::dismissModalViewController() {
     }
     ViewController* covered = coveredScreen(presenter);
     shown->viewWillDisappear();
-    shown->hide();
-    presenter->modal_ = nullptr;
-    shown->presenting_ = nullptr;
-    shown->deleteLater();
-    covered->viewWillAppear();
-    covered->viewDidAppear();
+    QPointer<ViewController> shownGuard(shown);
+    QPointer<ViewController> presenterGuard(presenter);
+    QPointer<ViewController> coveredGuard(covered);
+    auto gone = [shownGuard, presenterGuard, coveredGuard, completion = std::move(completion)] {
+        if (shownGuard) {
+            shownGuard->hide();
+            shownGuard->presenting_ = nullptr;
+            shownGuard->deleteLater();
+        }
+        if (presenterGuard) {
+            presenterGuard->modal_ = nullptr;
+        }
+        // The report first, while the screen below is as the modal screen
+        // left it (a selected row, say); then that screen appears again.
+        if (completion) {
+            completion();
+        }
+        if (coveredGuard) {
+            coveredGuard->viewWillAppear();
+            coveredGuard->focusFirstControl();
+            coveredGuard->viewDidAppear();
+        }
+    };
+    if (!animated || !shown->isVisible()) {
+        gone();
+        return;
+    }
+    const QPoint home = shown->pos();
+    const int distance = slideDistance(shown);
+    shown->transition_ = Transition::start(
+        shown, Transition::kMilliseconds,
+        [shownGuard, home, distance](qreal progress) {
+            if (shownGuard) {
+                shownGuard->move(home + QPoint(0, qRound(progress * distance)));
+            }
+        },
+        std::move(gone));
 }
 
 }  // namespace nestora::ui

@@ -10,7 +10,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+
+#include "ui/Transition.h"
 
 namespace nestora::ui {
 
@@ -63,8 +66,10 @@ public:
 
     // Shows a screen over this one's navigation controller (or, without
     // one, over this screen) until it dismisses itself. The screen fills
-    // that area, unless it keeps its own size (below).
-    void presentModalViewController(std::unique_ptr<ViewController> screen);
+    // that area, unless it keeps its own size (below). Animated, it slides
+    // up from the bottom edge (ui::Transition) and hears that it did appear
+    // when it is in place.
+    void presentModalViewController(std::unique_ptr<ViewController> screen, bool animated = false);
     // A screen whose fixed frame is taller than the area it is presented
     // over keeps its own size (set with resize() before it is presented): it
     // is placed at the area's top left, over the window, rather than cut to
@@ -72,11 +77,23 @@ public:
     void setKeepsOwnSizeWhenPresented(bool keeps) { keepsOwnSize_ = keeps; }
     bool keepsOwnSizeWhenPresented() const { return keepsOwnSize_; }
     // Called on a presented screen: takes it away and lets the screen below
-    // appear again.
-    void dismissModalViewController();
+    // appear again. Animated, it slides down off the bottom edge first.
+    // `completion` runs once the screen is gone (after its slide) and before
+    // the screen below hears that it appears again: what a modal screen
+    // reports to its delegate goes there, so the delegate always hears of it
+    // on a settled screen.
+    void dismissModalViewController(bool animated = false, std::function<void()> completion = {});
+    // Whether this screen is sliding in or out.
+    bool isTransitioning() const { return transition_ && transition_->isRunning(); }
     // The screen that presented this one, or null.
     ViewController* presentingViewController() const { return presenting_; }
     ViewController* modalViewController() const { return modal_; }
+
+    // Escape on a presented screen: what its own cancel or close button
+    // does. By default the screen is dismissed, animated.
+    virtual void escapePressed() { dismissModalViewController(true); }
+    // Gives the keyboard focus to the screen's first control.
+    void focusFirstControl();
 
     // Appearance, in the order a navigation controller calls them.
     virtual void viewWillAppear() {}
@@ -85,6 +102,11 @@ public:
 
 signals:
     void navigationItemChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Tab stays within a presented screen: the screens under it are out of reach.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     friend class NavigationController;
@@ -97,6 +119,7 @@ private:
     QPointer<ViewController> presenting_;
     QPointer<ViewController> modal_;
     bool keepsOwnSize_ = false;
+    QPointer<Transition> transition_;
 };
 
 }  // namespace nestora::ui

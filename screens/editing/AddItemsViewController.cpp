@@ -110,10 +110,12 @@ void AddItemsViewController::viewWillDisappear() {
 }
 
 void AddItemsViewController::doneButtonTapped() {
-    dismissModalViewController();
-    if (delegate_ != nullptr) {
-        delegate_->addItemsViewControllerDidFinish(*this);
-    }
+    // The delegate hears that the screen finished once it has slid away.
+    dismissModalViewController(true, [this] {
+        if (delegate_ != nullptr) {
+            delegate_->addItemsViewControllerDidFinish(*this);
+        }
+    });
 }
 
 int AddItemsViewController::numberOfRows(const ui::TableView&) const {

@@ -67,6 +67,8 @@ public:
     void viewWillDisappear() override;
 
     void doneButtonTapped();
+    // Escape is "Done".
+    void escapePressed() override { doneButtonTapped(); }
 
     // TableViewDataSource
     int numberOfRows(const ui::TableView& table) const override;

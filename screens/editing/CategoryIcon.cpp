@@ -1,17 +1,21 @@
 #include "screens/editing/CategoryIcon.h"
 
+#include <QFileInfo>
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmapCache>
 
 #include "ui/BundleImages.h"
+#include "ui/Accessibility.h"
 
 namespace nestora::screens {
 
 CategoryIcon::CategoryIcon(const QRect& frame, std::string pngFileAtPath, QWidget* parent)
     : QAbstractButton(parent), iconPath_(std::move(pngFileAtPath)) {
     setGeometry(frame);
-    setFocusPolicy(Qt::NoFocus);
+    // Named by its file, without the extension ("Games").
+    ui::makeKeyboardButton(this, QFileInfo(QString::fromStdString(iconPath_)).completeBaseName());
     // The size is part of the key: the same file shown in another size is
     // another picture.
     cacheKey_ = QStringLiteral("nestora-icon:%1x%2:").arg(frame.width()).arg(frame.height()) +

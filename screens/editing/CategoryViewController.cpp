@@ -44,7 +44,7 @@ CategoryViewController::~CategoryViewController() {
 }
 
 void CategoryViewController::addButtonTapped() {
-    presentModalViewController(std::make_unique<AddItemsViewController>(application_, this));
+    presentModalViewController(std::make_unique<AddItemsViewController>(application_, this), true);
 }
 
 void CategoryViewController::resizeEvent(QResizeEvent*) {

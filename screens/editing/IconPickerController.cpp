@@ -11,6 +11,7 @@
 #include "ui/BundleImages.h"
 #include "ui/NavigationBar.h"
 #include "ui/QtOwnership.h"
+#include "ui/ScrollIndicator.h"
 
 namespace nestora::screens {
 
@@ -53,6 +54,7 @@ IconPickerController::IconPickerController(model::ApplicationObject& application
     scrollView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the wheel still scrolls
     scrollView_->setWidgetResizable(false);
     paintBlack(scrollView_->viewport());
+    ui::ScrollIndicator::attach(scrollView_);
 }
 
 IconPickerController::~IconPickerController() = default;
@@ -92,18 +94,23 @@ void IconPickerController::loadIcons() {
     scrollView_->setWidget(content.release());  // the old grid goes with its buttons
 }
 
+// The delegate hears of the choice once the picker has slid away, so that
+// what it does next (running the tool, reloading its list) is seen on a
+// settled screen.
 void IconPickerController::iconTapped(CategoryIcon& icon) {
-    if (delegate_ != nullptr) {
-        delegate_->iconPickerControllerDidSelectIconAtPath(*this, icon.iconPath());
-    }
-    dismissModalViewController();
+    dismissModalViewController(true, [this, path = icon.iconPath()] {
+        if (delegate_ != nullptr) {
+            delegate_->iconPickerControllerDidSelectIconAtPath(*this, path);
+        }
+    });
 }
 
 void IconPickerController::cancelButtonTapped() {
-    if (delegate_ != nullptr) {
-        delegate_->iconPickerControllerDidCancel(*this);
-    }
-    dismissModalViewController();
+    dismissModalViewController(true, [this] {
+        if (delegate_ != nullptr) {
+            delegate_->iconPickerControllerDidCancel(*this);
+        }
+    });
 }
 
 }  // namespace nestora::screens

@@ -73,6 +73,8 @@ public:
 
     void iconTapped(CategoryIcon& icon);
     void cancelButtonTapped();
+    // Escape is "Cancel".
+    void escapePressed() override { cancelButtonTapped(); }
 
 private:
     model::ApplicationObject& application_;

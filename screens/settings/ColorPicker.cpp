@@ -1,5 +1,7 @@
 #include "screens/settings/ColorPicker.h"
 
+#include <iterator>
+
 #include "model/Prefs.h"
 
 namespace nestora::screens {
@@ -21,8 +23,16 @@ int ColorPicker::numberOfRows(const ui::TableView&) const {
     return static_cast<int>(colors_.size());
 }
 
+QString colorName(int fontColorCode) {
+    static const char* const kNames[] = {"white", "black", "red",    "blue",   "brown", "cyan",
+                                         "gray",  "green", "orange", "purple", "yellow"};
+    const int code = fontColorCode >= 0 && fontColorCode < static_cast<int>(std::size(kNames)) ? fontColorCode : 0;
+    return QString::fromLatin1(kNames[code]);
+}
+
 void ColorPicker::configureCell(PickerCell& cell, int row) const {
     cell.setValueText(QString());
+    cell.setAccessibleName(colorName(row));
     cell.setBarColor(toQColor(*colors_[static_cast<std::size_t>(row)]));
 }
 

@@ -23,6 +23,9 @@ public:
 
 // A model colour as the screens draw it.
 QColor toQColor(const model::Color& color);
+// The colour of a font colour code, in words ("yellow"): what a screen
+// reader says of a bar of colour. White for codes outside 0 to 10.
+QString colorName(int fontColorCode);
 
 class ColorPicker : public PickerAlert {
     Q_OBJECT

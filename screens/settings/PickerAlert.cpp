@@ -50,7 +50,7 @@ void PickerCell::layoutSubviews() {
     contentView()->setGeometry(contentView()->x(), 0, contentView()->width(), std::max(0, height() - 1));
     QLabel* label = textLabel();
     label->setGeometry(4, 0, std::max(0, contentView()->width() - 8), contentView()->height());
-    label->setText(label->fontMetrics().elidedText(ui::singleLineText(valueText_), Qt::ElideRight, label->width()));
+    label->setText(ui::singleLineText(valueText_));  // the label ends it in an ellipsis when too long
 }
 
 void PickerCell::paintEvent(QPaintEvent* event) {

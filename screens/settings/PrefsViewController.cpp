@@ -64,6 +64,10 @@ std::unique_ptr<ui::TableViewCell> PrefsViewController::cellForRow(ui::TableView
     button.setTitle(title, ui::Button::State::Normal);
     button.setTitleColor(Qt::black, ui::Button::State::Normal);
     button.setBackgroundColor(background);
+    // "Rows (L/R Only), 3", "Icon Font Color, yellow".
+    const QString label = QString::fromLatin1(kRowLabels[static_cast<std::size_t>(row)]);
+    const QString value = row == kIconFontColorRow && settings != nullptr ? colorName(settings->iconFontColor()) : title;
+    button.setAccessibleName(value.isEmpty() ? label : label + QStringLiteral(", ") + value);
     return cell;
 }
 

@@ -98,7 +98,10 @@ std::unique_ptr<ui::TableViewCell> SettingsScreen::toggleCell(ui::TableView& tab
     ui::Button& control = cell->control();
     if (prefs_) {
         control.setSelected((prefs_.get()->*setting.value)());
+        control.setAccessibleName(QString::fromLatin1(setting.label) +
+                                  (control.isSelected() ? QStringLiteral(", on") : QStringLiteral(", off")));
     } else {
+        control.setAccessibleName(QString::fromLatin1(setting.label));
         // No category, no value: neither "ON" nor "OFF".
         control.setSelected(false);
         control.setTitle(QString(), ui::Button::State::Normal);
@@ -117,7 +120,10 @@ void SettingsScreen::buttonToggled(ui::Button& button) {
     if (!prefs_ || !row || *row < 0 || *row >= static_cast<int>(switches_.size())) {
         return;
     }
-    (prefs_.get()->*switches_[static_cast<std::size_t>(*row)].setValue)(button.isSelected());
+    const SwitchSetting& setting = switches_[static_cast<std::size_t>(*row)];
+    (prefs_.get()->*setting.setValue)(button.isSelected());
+    button.setAccessibleName(QString::fromLatin1(setting.label) +
+                             (button.isSelected() ? QStringLiteral(", on") : QStringLiteral(", off")));
 }
 
 void SettingsScreen::didSelectRow(ui::TableView& table, int) {

@@ -10,8 +10,8 @@
 
 namespace nestora::screens {
 
-// "No Theme", then each entry of each theme folder (model::kThemeFolders), in the order the file
-// system lists them, for which "<folder>/<entry>/Icons" exists as a file or
+// "No Theme", then each entry of each theme folder (model::kThemeFolders), in the order the platform
+// lists them (by name), for which "<folder>/<entry>/Icons" exists as a file or
 // folder (links followed). Neither sorted nor freed of duplicates: a theme in
 // both folders is offered twice. A folder that cannot be listed adds nothing.
 //

@@ -19,13 +19,17 @@ TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
     test::AppDeviceOptions options;
     options.sampleApps = true;
     test::AppDevice device(options);
-    device.makeCategory("Category000", "Games", std::vector<std::string>{"com.apple.mobilemail"});
+    device.makeCategory("Category000", "Games",
+                        std::vector<std::string>{"com.apple.mobilemail", "com.apple.mobilesafari"});
     const std::string prefs = device.readFile("/var/mobile/Library/Preferences/com.quarvek.nestora.Category000.plist");
     const std::string out = device.root() + "/shots";
     const test::RunResult result = test::runProgram({"/usr/bin/timeout", "60", NESTORA_TOUR_EXECUTABLE, out},
                                                     {"QT_QPA_PLATFORM=offscreen"});
     ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
-    for (const char* name : {"1-list.png", "2-edit-mode.png", "3-add-alert.png", "4-help.png", "5-contents.png",
+    // The edit-choice alert over a selected row, a row mid-drag and the
+    // add-items screen on its way up too.
+    for (const char* name : {"1-list.png", "2-edit-mode.png", "2b-edit-choice-alert.png", "3-add-alert.png",
+                             "4-help.png", "5-contents.png", "5b-row-mid-drag.png", "6a-add-items-sliding-up.png",
                              "6-add-items.png", "7-icon-picker.png"}) {
         const QImage image(QString::fromStdString(out + "/" + name));
         EXPECT_EQ(image.size(), QSize(320, 480)) << name;
@@ -37,6 +41,16 @@ TEST(AppScreenshotTour, SavesEachStateOfTheListScreen) {
     }
     // No alert at launch on this device, so no launch picture.
     EXPECT_FALSE(std::filesystem::exists(out + "/0-launch-alert.png"));
+    // No two pictures alike.
+    std::vector<std::pair<std::string, QImage>> pictures;
+    for (const auto& entry : std::filesystem::directory_iterator(out)) {
+        const QImage picture(QString::fromStdString(entry.path().string()));
+        for (const auto& [other, seen] : pictures) {
+            EXPECT_NE(picture, seen) << entry.path().filename() << " is " << other;
+        }
+        pictures.emplace_back(entry.path().filename().string(), picture);
+    }
+    EXPECT_GE(pictures.size(), 14u);
     // The add alert was cancelled: no category was made, no restart owed.
     EXPECT_FALSE(device.exists("/Applications/Category001.app"));
     EXPECT_FALSE(device.exists("/var/mobile/Library/Preferences/com.quarvek.nestora.plist"));

@@ -199,6 +199,11 @@ TEST(AppUrlEntry, TheDesktopFileRegistersTheSchemeWithTheInstalledProgram) {
                            "/Applications/Nestora.app/Nestora\" %u\n"),
               std::string::npos)
         << desktop;
+    // Debian's own validator finds nothing to say of it.
+    const test::RunResult validated =
+        test::runProgram({"/usr/bin/desktop-file-validate", prefix + "/share/applications/nestora.desktop"});
+    EXPECT_EQ(validated.exitStatus, 0) << validated.out << validated.err;
+    EXPECT_EQ(validated.out + validated.err, "");
 }
 
 }  // namespace

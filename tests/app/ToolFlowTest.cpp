@@ -140,6 +140,7 @@ TEST_F(AppToolFlow, DeleteWithTheTablesOwnControls) {
     const std::string doomed = screen().categories()[0];
     const std::string kept = screen().categories()[1];
     screen().editButtonTapped();
+    test::settle();  // the delete controls slide in
     tapRow(0, 10);  // the delete control
     ASSERT_TRUE(screen().tableView().cellForRow(0)->isShowingDeleteConfirmation());
     test::saveScreenshot(*window(), QStringLiteral("list-delete-confirmation"));

@@ -15,6 +15,7 @@
 #include "app/RootViewController.h"
 #include "app/WebViewController.h"
 #include "tests/app/AppTestSupport.h"
+#include "ui/Transition.h"
 
 namespace nestora::app {
 namespace {
@@ -78,7 +79,11 @@ protected:
         nestora_->applicationDidFinishLaunching();
     }
     RootViewController& screen() { return *nestora_->rootViewController(); }
-    WebViewController* shown() { return dynamic_cast<WebViewController*>(screen().modalViewController()); }
+    // The page presented, in place: its slide up ended at once.
+    WebViewController* shown() {
+        ui::Transition::finishAll();
+        return dynamic_cast<WebViewController*>(screen().modalViewController());
+    }
 
     // Presents the help viewer on a page that cannot load and waits until it says so.
     WebViewController* presentFailedPage(const QString& url) {

@@ -6,6 +6,7 @@
 
 #include "platform/DeviceRoot.h"
 #include "platform/Files.h"
+#include "platform/PrivilegedFiles.h"
 #include "tests/support/TestDevice.h"
 
 namespace nestora {
@@ -30,16 +31,21 @@ TEST(PlatformDeviceRoot, MapsDevicePathsIntoTheRoot) {
     ::setenv("NESTORA_DEVICE_ROOT", device.root().c_str(), 1);
 }
 
-TEST(PlatformFiles, ListsFolderInTheOrderOfTheSystemAndReportsUnreadableOnes) {
+TEST(PlatformFiles, BothListingsSortByTheBytesOfTheNamesAndReportUnreadableFolders) {
     TestDevice device;
-    device.writeFile("/d/b", "");
-    device.writeFile("/d/a", "");
-    device.makeFolder("/d/c");
-    auto names = files::listFolder("/d");
-    ASSERT_TRUE(names);
-    std::vector<std::string> sorted = *names;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, (std::vector<std::string>{"a", "b", "c"}));
+    // Made in an order that is neither sorted nor its reverse, so that no
+    // file system hands them back sorted by chance.
+    for (const char* name : {"b", "Category010", "\xc3\xa9t\xc3\xa9", "a", "Category002", "Z", "c", "Category001",
+                             "z", ".hidden", "Category100", "_"}) {
+        device.writeFile(std::string("/d/") + name, "");
+    }
+    // Upper case before lower, a dot first, letters outside ASCII last.
+    const std::vector<std::string> sorted = {".hidden", "Category001", "Category002", "Category010", "Category100",
+                                             "Z", "_", "a", "b", "c", "z", "\xc3\xa9t\xc3\xa9"};
+    EXPECT_EQ(files::listFolder("/d"), sorted);
+    const auto folder = privileged::openFolder("/d");
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(privileged::listFolderAt(*folder), sorted);
     EXPECT_FALSE(files::listFolder("/missing"));
     EXPECT_FALSE(files::listFolder("/d/a"));
 }

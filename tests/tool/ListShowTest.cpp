@@ -102,18 +102,21 @@ TEST(ToolList, IdentifiersStoredAsUtf16OrWithEntitiesAreFound) {
     EXPECT_EQ(device.tool({"-l"}).out, listLine("Entity & co", "/Applications/Ent.app", "(null)"));
 }
 
-TEST(ToolList, PreferencesFilesComeFirstAndEachCategoryOnce) {
+TEST(ToolList, PreferencesFilesComeFirstEachCategoryOnceAndInNameOrder) {
     ToolDevice device;
-    for (int i = 0; i < 4; ++i) {
+    // Made out of order: the listing sorts by name, as the phone's does.
+    for (int i : {2, 0, 3, 1}) {
         device.makeCategory("Category00" + std::to_string(i), "Both" + std::to_string(i));
     }
-    for (int i = 4; i < 8; ++i) {
+    for (int i : {6, 4, 7, 5}) {
         device.makeCategory("Category00" + std::to_string(i), "Bundle" + std::to_string(i), false);
     }
     std::vector<std::string> lines = linesOf(device.tool({"-l"}).out);
     ASSERT_EQ(lines.size(), 8u);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].starts_with("Both"), i < 4) << lines[i];
+        const std::string name = (i < 4 ? "Both" : "Bundle") + std::to_string(i);
+        EXPECT_TRUE(lines[i].starts_with(name + " ")) << lines[i];
+        EXPECT_NE(lines[i].find("/Applications/Category00" + std::to_string(i) + ".app"), std::string::npos) << lines[i];
     }
 }
 

@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
 
 #include "ui/Button.h"
 #include "ui/DisplayText.h"
 #include "ui/NavigationBar.h"
+#include "ui/SystemFont.h"
 #include "ui/StretchableImage.h"
 
 namespace nestora::ui {
@@ -62,11 +66,28 @@ TEST(AppButton, StatesFallBackToNormalAndTheTitleStaysOnOneLine) {
     EXPECT_EQ(singleLineText(std::string_view("ok \xff")), QStringLiteral("ok \uFFFD"));
 }
 
+TEST(UiSystemFont, ScreensAreDrawnInNimbusSansLoadedFromItsFiles) {
+    // The test main loaded it, as the app and the home screen do: every
+    // widget and every measurement uses it, whatever fontconfig would pick.
+    const auto nimbus = [](const QFont& font) { return QFontInfo(font).family().startsWith(QStringLiteral("Nimbus Sans")); };
+    EXPECT_EQ(systemFontFamily(), QStringLiteral("Nimbus Sans"));
+    EXPECT_TRUE(nimbus(systemFont(18, true)));
+    EXPECT_TRUE(QFontInfo(systemFont(18, true)).bold());
+    EXPECT_TRUE(nimbus(QApplication::font()));
+    EXPECT_TRUE(nimbus(QFont(QStringLiteral("Helvetica"))));
+    EXPECT_EQ(systemFontStyle(18, true), QStringLiteral("font: bold 18px 'Nimbus Sans';"));
+    // Helvetica's widths: "Edit" in bold at 1000 units is 667 + 611 + 278 + 333.
+    QFont big = systemFont(1000, true);
+    big.setKerning(false);
+    EXPECT_NEAR(QFontMetricsF(big).horizontalAdvance(QStringLiteral("Edit")), 1889.0, 2.0);
+}
+
 TEST(AppNavigationBar, ALongTitleIsCutAtItsTailButKeptWhole) {
     NavigationBar bar;
     bar.resize(320, NavigationBar::kHeight);
     bar.show();
-    const QString title = QStringLiteral("Prefs for: A rather long category name");
+    // Too long for the bar even in the smallest title type.
+    const QString title = QStringLiteral("Prefs for: A rather long category name that goes on and on");
     bar.showItem(title, nullptr, nullptr, QStringLiteral("Back"));
     EXPECT_EQ(bar.titleText(), title);
     auto* label = bar.findChild<QLabel*>();

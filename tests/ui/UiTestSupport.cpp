@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+#include "ui/Transition.h"
+
 namespace nestora::test {
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -21,6 +23,7 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
 void settle() {
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
+        ui::Transition::finishAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }

@@ -15,7 +15,8 @@ namespace nestora::test {
 
 // Runs the event loop until `done` holds or `timeoutMs` passes.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
-// Lets posted events (alert answers, deferred deletes) run.
+// Lets posted events (alert answers, deferred deletes) run and takes every
+// transition under way (a slide, a fade) to its end.
 void settle();
 
 // Saves a screenshot of the widget under <build>/test-artifacts/<folder>/<name>.png

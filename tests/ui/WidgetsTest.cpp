@@ -14,6 +14,7 @@
 #include "ui/QtOwnership.h"
 #include "ui/TableView.h"
 #include "tests/ui/AppDevice.h"
+#include "tests/ui/NumberRows.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace nestora::ui {
@@ -198,24 +199,6 @@ TEST(AppAlertView, EscapeCancels) {
     EXPECT_EQ(heard, 0);
 }
 
-class NumberRows : public TableViewDataSource {
-public:
-    explicit NumberRows(int count) : count_(count) {}
-    int numberOfRows(const TableView&) const override { return count_; }
-    std::unique_ptr<TableViewCell> cellForRow(TableView& table, int row) override {
-        auto cell = table.dequeueReusableCell(QStringLiteral("n"));
-        if (!cell) cell = std::make_unique<TableViewCell>(QStringLiteral("n"));
-        cell->setText(QString::number(row));
-        return cell;
-    }
-    bool canMoveRow(const TableView& table, int) const override { return table.isEditing(); }
-    void moveRow(TableView&, int from, int to) override { moves.emplace_back(from, to); }
-    std::vector<std::pair<int, int>> moves;
-
-private:
-    int count_;
-};
-
 TEST(AppTableView, OnlyRowsInViewHaveCells) {
     QWidget window;
     window.resize(320, 307);
@@ -254,6 +237,7 @@ TEST(AppTableView, ReorderGripMovesARow) {
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table.viewport(), &move);
     QTest::mouseRelease(table.viewport(), Qt::LeftButton, {}, QPoint(305, table.centreOfRow(2).y()));
+    test::settle();  // the row settles into its place
     EXPECT_EQ(rows.moves, (std::vector<std::pair<int, int>>{{0, 2}}));
 }
 

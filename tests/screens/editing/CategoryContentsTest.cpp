@@ -38,6 +38,7 @@ void dragRow(CategoryViewController& screen, int from, int to) {
                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table.viewport(), &move);
     QTest::mouseRelease(table.viewport(), Qt::LeftButton, {}, end);
+    test::settle();  // the row settles into its place, then the move is made
 }
 
 TEST(CategoryContents, AnEmptyCategoryOpensTheAddItemsScreenOnce) {

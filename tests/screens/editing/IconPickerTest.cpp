@@ -123,20 +123,23 @@ TEST_F(IconPicker, TheScreenAndItsTitle) {
     EXPECT_TRUE(session_.window()->findChildren<ui::ProgressOverlay*>().isEmpty());
 }
 
-TEST_F(IconPicker, BundleIconsFirstThenTheUsersInListingOrder) {
+TEST_F(IconPicker, BundleIconsFirstThenTheUsersInNameOrder) {
     keepBundleIcons(3);
-    for (const char* name : {"b.png", "a.png", "c.png"}) {
+    for (const char* name : {"b.png", "a.png", "Z.png", "c.png"}) {
         addUserIcon(name);
     }
     RecordingDelegate delegate;
     IconPickerController& picker = present(delegate);
     std::vector<std::string> expected;
-    for (const char* folder : {kBundleIcons, kUserIcons}) {
-        const auto names = files::listFolder(folder);
-        ASSERT_TRUE(names.has_value()) << folder;
-        for (const std::string& name : *names) {
-            expected.push_back(std::string(folder) + "/" + name);
-        }
+    const auto bundle = files::listFolder(kBundleIcons);
+    ASSERT_TRUE(bundle.has_value());
+    ASSERT_TRUE(std::is_sorted(bundle->begin(), bundle->end()));
+    for (const std::string& name : *bundle) {
+        expected.push_back(std::string(kBundleIcons) + "/" + name);
+    }
+    // Sorted by the bytes of the names, as the phone's file system lists them.
+    for (const char* name : {"Z.png", "a.png", "b.png", "c.png"}) {
+        expected.push_back(std::string(kUserIcons) + "/" + name);
     }
     EXPECT_EQ(picker.icons(), expected);
     ASSERT_TRUE(session_.app().icons().has_value());
@@ -169,6 +172,26 @@ TEST_F(IconPicker, ASecondPickerReusesTheListUntilAMemoryWarning) {
     session_.app().checkAvailableMemory();
     ASSERT_TRUE(test::waitUntil([&] { return !session_.app().icons().has_value(); }));
     EXPECT_EQ(present(delegate).icons().size(), 4u);
+}
+
+TEST_F(IconPicker, TheDelegateHearsOnlyOnceThePickerHasSlidAway) {
+    keepBundleIcons(2);
+    for (bool cancel : {false, true}) {
+        RecordingDelegate delegate;
+        IconPickerController& picker = present(delegate);
+        ASSERT_FALSE(picker.iconButtons().empty());
+        if (cancel) {
+            picker.cancelButtonTapped();
+        } else {
+            picker.iconTapped(*picker.iconButtons().front());
+        }
+        EXPECT_TRUE(picker.isTransitioning());
+        EXPECT_TRUE(delegate.selected.empty() && delegate.cancelled == 0) << "told before the slide ended";
+        test::settle();
+        EXPECT_EQ(delegate.cancelled, cancel ? 1 : 0);
+        EXPECT_EQ(delegate.selected.size(), cancel ? 0u : 1u);
+        EXPECT_EQ(root().modalViewController(), nullptr);
+    }
 }
 
 TEST_F(IconPicker, CancelChangesNothing) {
@@ -264,9 +287,11 @@ TEST_F(IconPicker, FiveThousandFilesReadOnlyTheIconsInView) {
     EXPECT_LE(loaded, 4 * 5);  // four columns, at most five rows in view
     // The last one can be reached and chosen.
     CategoryIcon* last = picker.iconButtons().back();
+    const std::string lastPath = last->iconPath();
     picker.scrollView().ensureWidgetVisible(last);
     QTest::mouseClick(last, Qt::LeftButton);
-    EXPECT_EQ(delegate.selected, std::vector<std::string>{last->iconPath()});
+    test::settle();  // the picker slides away, then reports
+    EXPECT_EQ(delegate.selected, std::vector<std::string>{lastPath});
 }
 
 }  // namespace
