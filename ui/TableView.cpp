@@ -312,7 +312,7 @@ void TableView::mouseMoveEvent(QMouseEvent* event) {
     verticalScrollBar()->setValue(press_->startScroll - delta.y());
 }
 
-void TableView::mouseReleaseEvent(QMouseEvent* event) {
+void TableView::mouseReleaseEvent(QMouseEvent* /*event*/) {
     if (!press_) {
         return;
     }

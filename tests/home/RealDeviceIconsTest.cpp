@@ -159,7 +159,7 @@ TEST(RealDeviceIcons, EveryPlaceFindsAndDrawsEveryIconABundleNames) {
     Tally categoryList;
     const platform::Preferences preferences;
     for (int i = 0; i < total; ++i) {
-        char directory[16];
+        char directory[24];
         std::snprintf(directory, sizeof directory, "Category%03d", i);
         device.addCategory(directory, "Real", {identifiers[i]});
         EXPECT_EQ(device.runTool({"-i", iconPaths[i], directory}), "");
