@@ -5,11 +5,17 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "app/Nestora.h"
 #include "app/UrlEntry.h"
+#include "platform/RootRun.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Run by root, the app works as the user whose categories these are
+    // (after the display is reached, before any file of theirs is touched).
+    if (!nestora::platform::leaveRootForPreferencesOwner("Nestora", stderr)) return 1;
     nestora::app::Nestora nestora;
     nestora.applicationDidFinishLaunching();
     // QApplication has taken its own options out of argv by now.
