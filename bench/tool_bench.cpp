@@ -252,7 +252,8 @@ void BM_Delete500ItemsProgramWithStandInHideLibrary(benchmark::State& state) {
     nestora::plist::Array hidden;
     {
         nestora::platform::DeviceAppServices services;
-        for (const std::string& item : nestora::tool::readCategoryItems("com.quarvek.nestora.Category999")) {
+        for (const std::string& item :
+             nestora::tool::readCategoryItems("com.quarvek.nestora.Category999").value_or(std::vector<std::string>{})) {
             if (auto path = nestora::infoPlistPathForDisplayIdentifier(services, item)) hidden.emplace_back(*path);
         }
     }

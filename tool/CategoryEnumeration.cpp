@@ -157,12 +157,17 @@ bool showCategory(const ToolContext& context, std::string_view identifier) {
         std::fputs("ERROR: Category does not exist or is damaged.\n", context.out);
         return false;
     }
-    const std::vector<std::string> items = readCategoryItems(identifier);
-    if (items.empty()) {
+    // A file that cannot be read is damaged, not empty.
+    const std::optional<std::vector<std::string>> items = readCategoryItems(identifier);
+    if (!items) {
+        std::fputs("ERROR: Category does not exist or is damaged.\n", context.out);
+        return false;
+    }
+    if (items->empty()) {
         std::fputs("Category is empty.\n", context.out);
         return true;
     }
-    for (const std::string& item : items) {
+    for (const std::string& item : *items) {
         std::optional<std::string> name;
         if (context.appServices != nullptr) {
             name = context.appServices->localizedApplicationNameForDisplayIdentifier(item);

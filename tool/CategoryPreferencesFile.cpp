@@ -23,18 +23,24 @@ std::string preferencesFileName(std::string_view identifier) {
     return name;
 }
 
-std::vector<std::string> readCategoryItems(std::string_view identifier) {
+std::optional<std::vector<std::string>> readCategoryItems(std::string_view identifier) {
     std::vector<std::string> items;
     auto folder = openPreferencesFolder();
     if (!folder) {
+        return std::nullopt;
+    }
+    if (privileged::entryKind(*folder, preferencesFileName(identifier)) == privileged::EntryKind::Missing) {
         return items;
     }
     auto file = readPreferencesFile(*folder, identifier);
     if (!file) {
-        return items;
+        return std::nullopt;
     }
     auto value = plist::parse(file->bytes);
-    const plist::Value* list = value ? value->find("items") : nullptr;
+    if (!value) {
+        return std::nullopt;
+    }
+    const plist::Value* list = value->find("items");
     if (list == nullptr || !list->isArray()) {
         return items;
     }

@@ -22,9 +22,13 @@ namespace nestora::tool {
 // "<identifier>.plist"
 std::string preferencesFileName(std::string_view identifier);
 
-// The category's "items": the string elements of the array, in order. Empty
-// when the file, the key or an array is missing, or the file is a link.
-std::vector<std::string> readCategoryItems(std::string_view identifier);
+// The category's "items": the string elements of the array, in order; empty
+// when the file is missing or holds no array under the key. None when the
+// file is there but cannot be read: a link or no regular file, someone
+// else's or one with another name, too large, or no property list the
+// guard lets through. Unreadable is never empty: the apps such a category
+// holds are unknown, not none.
+std::optional<std::vector<std::string>> readCategoryItems(std::string_view identifier);
 
 // Removes "items" and saves the file (same owner and mode). True when saved
 // or when there was nothing to remove.

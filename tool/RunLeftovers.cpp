@@ -47,10 +47,12 @@ bool finishCreate(const privileged::FileDescriptor& applications, const Leftover
 }
 
 // The rest of a delete that had taken the bundle away: its preferences file,
-// unless the category is back or still holds items (they would stay hidden).
+// unless the category is back or still holds items, or may (they would stay
+// hidden).
 void finishDelete(std::FILE* out, const LeftoverFolder& folder) {
     const std::string identifier = std::string(kCategoryIdentifierPrefix) + folder.directoryName;
-    if (categoryBundleExists(identifier) || !readCategoryItems(identifier).empty()) {
+    const auto items = readCategoryItems(identifier);
+    if (categoryBundleExists(identifier) || !items || !items->empty()) {
         return;
     }
     if (removePreferencesFile(identifier) == RemoveOutcome::Failed) {

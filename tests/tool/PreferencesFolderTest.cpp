@@ -60,15 +60,16 @@ TEST_F(ToolPreferencesFolder, APlantedFileLinkIsNeitherReadNorWrittenThrough) {
     plantLink("/victim/secret.plist", ToolDevice::prefsFile("Category000"));
     device.installHideLibrary(NESTORA_RECORDING_HIDE_LIBRARY);
 
-    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "ERROR: Category does not exist or is damaged.\n");
     // Repair sees the link as the preferences file and leaves it.
     EXPECT_EQ(device.tool({"-r", "Category000"}).out, "");
-    // Delete un-hides nothing it read through the link, cannot clear "items"
-    // in it, and removes the link.
+    // Delete reads nothing through the link; not knowing which apps the
+    // category holds, it un-hides none and removes nothing.
     EXPECT_EQ(device.tool({"-d", "Category000"}).out,
-              "ERROR: Unable to save preferences for com.quarvek.nestora.Category000\n");
+              "ERROR: Unable to read preferences for com.quarvek.nestora.Category000\n");
     EXPECT_TRUE(device.hideCalls().empty());
-    EXPECT_FALSE(device.exists(ToolDevice::prefsFile("Category000")));
+    EXPECT_TRUE(device.exists(ToolDevice::prefsFile("Category000")));
+    EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
     EXPECT_NE(device.plistJson("/victim/secret.plist")->find("root-only-secret"), std::string::npos);
 }
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "tests/support/ExpandingPlist.h"
 #include "tests/support/PythonPlist.h"
 #include "tests/tool/PrivilegedRun.h"
 
@@ -106,11 +107,11 @@ TEST_F(ToolSetUidAttack, ADeepListPastTheXmlGuardCrashesNothing) {
     EXPECT_EQ(run.out, "Safari            com.apple.mobilesafari\n");
     run = runAsUser({"-s", "Category000"}, smallStack);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.out, "Category is empty.\n");
+    EXPECT_EQ(run.out, "ERROR: Category does not exist or is damaged.\n");
     run = runAsUser({"-d", "Category000"}, smallStack);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_FALSE(device.exists("/Applications/Category000.app"));
+    EXPECT_EQ(run.out, "ERROR: Unable to read preferences for com.quarvek.nestora.Category000\n");
+    EXPECT_TRUE(device.exists("/Applications/Category000.app"));
 }
 
 TEST_F(ToolSetUidAttack, AppInfoPlistsAreReadWithTheCallersRightsNotThroughLinks) {
@@ -139,17 +140,19 @@ TEST_F(ToolSetUidAttack, HardLinkedOrForeignPreferencesFilesAreNotRead) {
     // the user's folder; here root makes it for them.
     ASSERT_EQ(link(device.host("/secret/items.plist").c_str(), device.host(ToolDevice::prefsFile("Category001")).c_str()),
               0);
-    EXPECT_EQ(runAsUser({"-s", "Category001"}).out, "Category is empty.\n");
+    const std::string damaged = "ERROR: Category does not exist or is damaged.\n";
+    EXPECT_EQ(runAsUser({"-s", "Category001"}).out, damaged);
 
     // A file of a third user, not the folder's owner.
     device.writePrefs("Category002", "{'items': ['someone-elses-item']}");
     ASSERT_EQ(chown(device.host(ToolDevice::prefsFile("Category002")).c_str(), 4242, 4242), 0);
-    EXPECT_EQ(runAsUser({"-s", "Category002"}).out, "Category is empty.\n");
+    EXPECT_EQ(runAsUser({"-s", "Category002"}).out, damaged);
 
-    // Delete leaves root's file as it was and takes away only the name.
+    // Delete reads neither, so it changes nothing: root's file stays as it
+    // was, and so does the name.
     EXPECT_EQ(runAsUser({"-d", "Category001"}).out,
-              "ERROR: Unable to save preferences for com.quarvek.nestora.Category001\n");
-    EXPECT_FALSE(device.exists(ToolDevice::prefsFile("Category001")));
+              "ERROR: Unable to read preferences for com.quarvek.nestora.Category001\n");
+    EXPECT_TRUE(device.exists(ToolDevice::prefsFile("Category001")));
     EXPECT_NE(device.plistJson("/secret/items.plist")->find("root-secret-item"), std::string::npos);
 
     // The owner's and root's own files are read.
@@ -157,6 +160,41 @@ TEST_F(ToolSetUidAttack, HardLinkedOrForeignPreferencesFilesAreNotRead) {
     EXPECT_EQ(runAsUser({"-s", "Category003"}).out, "Safari            com.apple.mobilesafari\n");
     giveToUser(ToolDevice::prefsFile("Category003"));
     EXPECT_EQ(runAsUser({"-s", "Category003"}).out, "Safari            com.apple.mobilesafari\n");
+}
+
+TEST_F(ToolSetUidAttack, AListThatWouldExpandPastMemoryIsUnreadableNotEmpty) {
+    // Without a limit an old reader asks the system for the 36 GB; with one,
+    // its allocation fails. Neither may pass for an empty list.
+    PrivilegedRunOptions limited;
+#if !defined(__SANITIZE_ADDRESS__)
+    limited.addressSpaceKiB = 1024 * 1024;
+#endif
+    const std::string expanding = expandingList("items");
+    ASSERT_LT(expanding.size(), 1024u * 1024u);
+    device.writeFile(ToolDevice::prefsFile("Category000"), expanding);
+    giveToUser(ToolDevice::prefsFile("Category000"));
+    // In an app's Info.plist, which every name lookup reads.
+    device.makeFolder("/var/mobile/Applications/BIG/Big.app");
+    for (const char* folder : {"/var/mobile/Applications", "/var/mobile/Applications/BIG",
+                               "/var/mobile/Applications/BIG/Big.app"}) {
+        giveToUser(folder);
+    }
+    device.writeFile("/var/mobile/Applications/BIG/Big.app/Info.plist", expandingList("Junk", "com.example.big"));
+    device.writePrefs("Category001", "{'items': ['com.apple.mobilesafari', 'com.example.big']}");
+    giveToUser(ToolDevice::prefsFile("Category001"));
+
+    RunResult run = runAsUser({"-s", "Category000"}, limited);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "ERROR: Category does not exist or is damaged.\n");
+    run = runAsUser({"-d", "Category000"}, limited);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "ERROR: Unable to read preferences for com.quarvek.nestora.Category000\n");
+    EXPECT_TRUE(device.readFile(ToolDevice::prefsFile("Category000")) == expanding) << "the file changed";
+    EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
+
+    run = runAsUser({"-s", "Category001"}, limited);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "Safari            com.apple.mobilesafari\n(null)            com.example.big\n");
 }
 
 }  // namespace
