@@ -112,11 +112,8 @@ bool ownBytesOf(const BinaryLayout& layout, std::uint64_t object, std::uint64_t&
 
 }  // namespace
 
-std::uint64_t expandedByteBudget(std::size_t inputSize, std::size_t maxInputBytes) {
-    const std::uint64_t cap = std::max<std::uint64_t>(kMaxExpandedBytes, maxInputBytes);
-    const std::uint64_t size = inputSize;
-    if (size > (cap - kExpansionAllowance) / kExpansionFactor) return cap;
-    return size * kExpansionFactor + kExpansionAllowance;
+std::uint64_t expandedByteBudget(std::size_t maxInputBytes) {
+    return std::max<std::uint64_t>(kMaxExpandedBytes, maxInputBytes);
 }
 
 bool binaryWithinLimits(std::string_view input, std::size_t maxDepth, std::uint64_t maxExpandedBytes) {

@@ -19,23 +19,20 @@ namespace nestora::plist {
 // hundred bytes could ask for 2^60 copies), and so is input whose expanded
 // tree would hold more bytes than its budget (one long string referenced
 // many times): the text of its strings and keys, the bytes of its data, and
-// kBytesPerObject for each object (what holding a node costs), summed over
-// the expanded tree.
+// kBytesPerObject for each object, summed over the expanded tree. XML holds
+// no references; its objects are counted against the same cap.
 // Says nothing about whether the input is otherwise well formed.
 inline constexpr std::uint64_t kMaxExpandedObjects = 1'000'000;
 inline constexpr std::uint64_t kBytesPerObject = 16;
-// Ample for any real preferences file or Info.plist.
+// Ample for any real preferences file or Info.plist. The budget is not tied
+// to the file's own size: our writer shares every equal string, so a file
+// it rewrites may come out far smaller than the tree it holds, and must
+// still read.
 inline constexpr std::uint64_t kMaxExpandedBytes = 16 * 1024 * 1024;
-// Real writers share strings and keys, so a real file expands a few times
-// over; the allowance lets a small file share one value many times.
-inline constexpr std::uint64_t kExpansionFactor = 16;
-inline constexpr std::uint64_t kExpansionAllowance = 64 * 1024;
 
-// The bytes input of `inputSize` may expand to: kExpansionFactor times its
-// size plus kExpansionAllowance, and never more than kMaxExpandedBytes or,
-// for a caller that reads larger files (a backup with every icon), than its
-// own input limit `maxInputBytes`.
-std::uint64_t expandedByteBudget(std::size_t inputSize, std::size_t maxInputBytes);
+// The bytes input may expand to: kMaxExpandedBytes, or for a caller that
+// reads larger files (a backup with every icon) its own input limit.
+std::uint64_t expandedByteBudget(std::size_t maxInputBytes);
 
 bool binaryWithinLimits(std::string_view bytes, std::size_t maxDepth, std::uint64_t maxExpandedBytes);
 bool xmlWithinLimits(std::string_view bytes, std::size_t maxDepth);

@@ -244,7 +244,7 @@ TEST(PlatformPlistGuard, SharedBytesCountOncePerReference) {
     ASSERT_LT(huge.size(), plist::kMaxInputBytes);
     EXPECT_FALSE(plist::parse(huge));
 
-    // The same on a smaller scale, for every kind of object that holds bytes:
+    // The same from under 64 KB, for every kind of object that holds bytes:
     // referenced 2,000 times each is refused, a few times each is read.
     const std::string text(20'000, 'a');
     std::string utf16;
@@ -289,10 +289,29 @@ TEST(PlatformPlistGuard, WhatRealWritersShareStaysWithinTheBudget) {
     ASSERT_LT(bytes.size(), plist::kMaxInputBytes);
     EXPECT_EQ(plist::parse(bytes), written);
 
+    // Our writer shares every equal string, so what it writes of a list
+    // naming one app ten thousand times is a thirtieth of the tree it holds;
+    // it reads all the same.
+    plist::Array items(10'000, plist::Value("com.example.one.application.named.often"));
+    const plist::Value often(plist::Dictionary{{"items", plist::Value(std::move(items))}});
+    const auto fromXml = plist::parse(plist::toXml(often));
+    ASSERT_TRUE(fromXml);
+    const std::string rewritten = plist::toBinary(*fromXml);
+    ASSERT_LT(rewritten.size() * 16, 10'000u * 39u);
+    EXPECT_EQ(plist::parse(rewritten), often);
+
     // A reader allowed larger files (a backup's icons) may expand to its
     // own limit, past the fixed cap.
     const plist::Value icon(plist::Data(plist::kMaxExpandedBytes + 1024, 0x42));
     EXPECT_EQ(plist::parse(plist::toBinary(icon), 2 * plist::kMaxExpandedBytes), icon);
+}
+
+TEST(PlatformPlistGuard, XmlObjectsAreCountedToo) {
+    std::string xml = "<plist version=\"1.0\"><array>";
+    for (std::uint64_t i = 0; i < plist::kMaxExpandedObjects; ++i) xml += "<true/>";
+    EXPECT_FALSE(plist::xmlWithinLimits(xml + "</array></plist>", plist::kMaxDepth));
+    xml.resize(xml.size() - 7);  // the array itself is one object
+    EXPECT_TRUE(plist::xmlWithinLimits(xml + "</array></plist>", plist::kMaxDepth));
 }
 
 TEST(PlatformPlistGuard, RefusesOversizedInput) {
