@@ -197,5 +197,48 @@ TEST_F(ToolSetUidAttack, AListThatWouldExpandPastMemoryIsUnreadableNotEmpty) {
     EXPECT_EQ(run.out, "Safari            com.apple.mobilesafari\n(null)            com.example.big\n");
 }
 
+TEST_F(ToolSetUidAttack, TheHideLibraryIsHandedOnlyRealBundlePaths) {
+    if (!withProc) {
+        GTEST_SKIP() << "the checked hide library is loaded through /proc, and no /proc can be mounted for the chroot";
+    }
+    // A library that edits what it is handed would edit these as root.
+    install(NESTORA_RECORDING_HIDE_LIBRARY, "/usr/lib/hide.dylib", 0755);
+    device.makeFolder("/decoy/var/log");  // the recording library writes under the variable the tool ignores
+    writeRootOnly("/secret/Hidden.app/Info.plist", "{'CFBundleIdentifier': 'com.example.hidden'}");
+    device.writeFile("/secret/Hidden.app/Evil", "#!/bin/sh\n");
+    ASSERT_EQ(chmod(device.host("/secret").c_str(), 0700), 0);
+    device.makeApp("/System/Thing.app", "com.example.linked", "Thing", "Thing");
+
+    const std::string container = "/var/mobile/Applications/EVIL";
+    const auto app = [&](const std::string& bundle, const std::string& literal) {
+        device.makeFolder(container + "/" + bundle);
+        ASSERT_TRUE(plistlibWrite(device.host(container + "/" + bundle + "/Info.plist"), literal, "xml"));
+    };
+    // A role that climbs out of the container, to a root-only folder.
+    app("Evil.app", "{'CFBundleIdentifier': 'com.example.evil', 'CFBundleExecutable': 'Evil', "
+                    "'UIRoleDisplayNames': {'../../../../secret/Hidden': 'Hidden'}}");
+    device.writeFile(container + "/Evil.app/Evil", "#!/bin/sh\n");
+    // An executable name that does the same.
+    app("Up.app", "{'CFBundleIdentifier': 'com.example.up', "
+                  "'CFBundleExecutable': '../../../../../System/Thing.app/Thing'}");
+    // A bundle folder that is a link out of the container.
+    fs::create_directory_symlink("../../../../System/Thing.app", device.host(container + "/Linked.app"));
+    for (const char* folder : {"/var/mobile/Applications", "/var/mobile/Applications/EVIL",
+                               "/var/mobile/Applications/EVIL/Evil.app", "/var/mobile/Applications/EVIL/Up.app",
+                               "/var/mobile/Applications/EVIL/Linked.app"}) {
+        giveToUser(folder);
+    }
+    device.writePrefs("Category001", "{'items': ['com.example.evil-../../../../secret/Hidden', 'com.example.up', "
+                                     "'com.example.linked', 'com.apple.mobilesafari']}");
+    giveToUser(ToolDevice::prefsFile("Category001"));
+
+    RunResult run = runAsUser({"-d", "Category001"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(linesOf(device.readFile("/decoy/var/log/hide-calls.log")),
+              (std::vector<std::string>{"UnHideIcon (null)", "UnHideIcon (null)", "UnHideIcon (null)",
+                                        "UnHideIcon /Applications/MobileSafari.app/Info.plist"}));
+}
+
 }  // namespace
 }  // namespace nestora::test
