@@ -45,6 +45,11 @@ void repairOne(std::FILE* out, const std::optional<privileged::FileDescriptor>& 
     if (!mayChangeCategory(out, identifier, bundle.identity)) {
         return;
     }
+    if (bundle.identity == BundleIdentity::Absent && !isNumberedCategoryName(categoryDirectoryName(identifier)) &&
+        !categoryPrefsExist(identifier)) {
+        std::fputs("ERROR: Category does not exist or is damaged.\n", out);
+        return;
+    }
     if (bundle.identity == BundleIdentity::Absent) {
         createCategoryBundle(out, bundlePathForIdentifier(identifier));
     } else if (bundle.folder) {

@@ -10,7 +10,11 @@
 
 namespace nestora::tool {
 
-// repairCategory (--repair).
+// repairCategory (--repair). A missing bundle is made only for a category:
+// a name the tool numbers its categories with, or one with a preferences
+// file. Any other name is no category, and the tool must not occupy the
+// folder of an app yet to be installed: "ERROR: Category does not exist or
+// is damaged." and nothing is made.
 void repairCategory(std::FILE* out, std::string_view identifier);
 
 // repairEveryCategory (--repairall): every identifier of

@@ -1,5 +1,6 @@
 #include "tool/CategoryStore.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/CategoryNaming.h"
@@ -16,6 +17,13 @@ std::string categoryBundlePathForNumber(int number) {
     std::array<char, 40> buffer{};
     std::snprintf(buffer.data(), buffer.size(), "/Applications/%s%03d.app", "Category", number);
     return buffer.data();
+}
+
+bool isNumberedCategoryName(std::string_view directoryName) {
+    constexpr std::string_view kStem = "Category";
+    return directoryName.size() == kStem.size() + 3 && directoryName.starts_with(kStem) &&
+           std::all_of(directoryName.begin() + kStem.size(), directoryName.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<int> nextFreeCategoryNumber(int firstNumber) {

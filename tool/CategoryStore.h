@@ -25,6 +25,10 @@ inline constexpr std::string_view kLauncherFiles[] = {"blank.png", "NestoraLaunc
 // "/Applications/Category%03d.app"
 std::string categoryBundlePathForNumber(int number);
 
+// Whether a directory name is one the tool numbers its categories with:
+// "Category" and three digits.
+bool isNumberedCategoryName(std::string_view directoryName);
+
 // The bundle path of the lowest number from `firstNumber` on that is free:
 // nothing at its bundle path and no preferences file left behind under its
 // identifier (a category whose bundle was lost keeps its items and settings
