@@ -27,7 +27,7 @@ bool unhideItems(const ToolContext& context, std::string_view identifier, const 
             setIconHidden(*context.appServices, item, false);
         }
     }
-    if (!removeCategoryItems(identifier)) {
+    if (!removeCategoryItems(context.preferences(), identifier)) {
         printMessage(context.out, "ERROR: Unable to save preferences for %s\n", identifier);
         return false;
     }
@@ -35,7 +35,7 @@ bool unhideItems(const ToolContext& context, std::string_view identifier, const 
 }
 
 std::optional<std::vector<std::string>> readItemsOrSay(const ToolContext& context, std::string_view identifier) {
-    auto items = readCategoryItems(identifier);
+    auto items = readCategoryItems(context.preferences(), identifier);
     if (!items) {
         printMessage(context.out, "ERROR: Unable to read preferences for %s\n", identifier);
     }
@@ -48,14 +48,14 @@ bool deleteCategory(const ToolContext& context, std::string_view identifier) {
     if (!mayChangeCategory(context.out, identifier)) {
         return false;
     }
-    if (categoryPrefsExist(identifier)) {
+    if (preferencesFileExists(context.preferences(), identifier)) {
         const auto items = readItemsOrSay(context, identifier);
         if (!items) {
             return false;
         }
         unhideItems(context, identifier, *items);
     }
-    return removeCategoryFiles(context.out, identifier);
+    return removeCategoryFiles(context, identifier);
 }
 
 bool unhideCategoryItems(const ToolContext& context, std::string_view identifier) {

@@ -39,14 +39,16 @@ bool acceptScannedIdentifier(std::FILE* out, const std::string& identifier) {
 // staging name), one without its Info.plist completed, a missing
 // preferences file made, temporary files in the bundle removed. A bundle
 // that is no category is refused.
-void repairOne(std::FILE* out, const std::optional<privileged::FileDescriptor>& applications,
+void repairOne(const ToolContext& context, const std::optional<privileged::FileDescriptor>& applications,
                std::string_view identifier) {
+    std::FILE* const out = context.out;
+    const bool hasPreferences = preferencesFileExists(context.preferences(), identifier);
     const BundleInspection bundle = inspectCategoryBundle(applications, identifier);
     if (!mayChangeCategory(out, identifier, bundle.identity)) {
         return;
     }
     if (bundle.identity == BundleIdentity::Absent && !isNumberedCategoryName(categoryDirectoryName(identifier)) &&
-        !categoryPrefsExist(identifier)) {
+        !hasPreferences) {
         std::fputs("ERROR: Category does not exist or is damaged.\n", out);
         return;
     }
@@ -58,29 +60,29 @@ void repairOne(std::FILE* out, const std::optional<privileged::FileDescriptor>& 
         }
         removeBundleTemporaryFiles(out, *bundle.folder, identifier);
     }
-    if (!categoryPrefsExist(identifier)) {
-        createPrefsFile(out, identifier);
+    if (!hasPreferences) {
+        createPrefsFile(context, identifier);
     }
 }
 
 }  // namespace
 
-void repairCategory(std::FILE* out, std::string_view identifier) {
-    if (!mayChangeCategory(out, identifier)) {
+void repairCategory(const ToolContext& context, std::string_view identifier) {
+    if (!mayChangeCategory(context.out, identifier)) {
         return;
     }
-    settleLeftoverFolders(out, categoryDirectoryName(identifier));
-    repairOne(out, privileged::openFolder(kApplicationsFolder), identifier);
-    removePreferencesTemporaryFiles(out, identifier);
+    settleLeftoverFolders(context, categoryDirectoryName(identifier));
+    repairOne(context, privileged::openFolder(kApplicationsFolder), identifier);
+    removePreferencesTemporaryFiles(context, identifier);
 }
 
-void repairEveryCategory(std::FILE* out) {
+void repairEveryCategory(const ToolContext& context) {
     // What killed runs left in /Applications first: a finished staging
     // folder becomes its category, and a finished delete frees its number.
-    settleLeftoverFolders(out, std::nullopt);
+    settleLeftoverFolders(context, std::nullopt);
     std::vector<std::string> unnamedBundles;
     std::vector<std::string> identifiers =
-        collectCategoryIdentifiers(scanCategoryPrefs(), scanCategoryBundles(&unnamedBundles));
+        collectCategoryIdentifiers(scanCategoryPrefs(context.preferences()), scanCategoryBundles(&unnamedBundles));
     // Bundles an older version was killed in the middle of making have no
     // Info.plist to be found by; their names and launcher files tell them.
     for (const std::string& path : unnamedBundles) {
@@ -93,14 +95,15 @@ void repairEveryCategory(std::FILE* out) {
     }
     const auto applications = privileged::openFolder(kApplicationsFolder);
     for (const std::string& identifier : identifiers) {
-        if (acceptScannedIdentifier(out, identifier)) {
-            repairOne(out, applications, identifier);
+        if (acceptScannedIdentifier(context.out, identifier)) {
+            repairOne(context, applications, identifier);
         }
     }
-    removePreferencesTemporaryFiles(out, std::nullopt);
+    removePreferencesTemporaryFiles(context, std::nullopt);
 }
 
-bool upgradeCategory(std::FILE* out, std::string_view identifier) {
+bool upgradeCategory(const ToolContext& context, std::string_view identifier) {
+    std::FILE* const out = context.out;
     if (!mayChangeCategory(out, identifier)) {
         return false;
     }
@@ -108,7 +111,7 @@ bool upgradeCategory(std::FILE* out, std::string_view identifier) {
     std::fprintf(out, "Updating category %s\n", directoryName.c_str());
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     if (files::exists(joinPath(bundlePath, "list.txt"))) {
-        convertLegacyCategory(out, identifier);
+        convertLegacyCategory(context, identifier);
     }
     auto bundle = privileged::openFolder(bundlePath);
     for (std::string_view name : kUpgradedFiles) {
@@ -141,20 +144,21 @@ bool upgradeCategory(std::FILE* out, std::string_view identifier) {
     return true;
 }
 
-void upgradeEveryCategory(std::FILE* out) {
-    for (const std::string& identifier : scanCategoryPrefs()) {
-        if (acceptScannedIdentifier(out, identifier)) {
-            upgradeCategory(out, identifier);
+void upgradeEveryCategory(const ToolContext& context) {
+    for (const std::string& identifier : scanCategoryPrefs(context.preferences())) {
+        if (acceptScannedIdentifier(context.out, identifier)) {
+            upgradeCategory(context, identifier);
         }
     }
 }
 
-bool convertLegacyCategory(std::FILE* out, std::string_view identifier) {
+bool convertLegacyCategory(const ToolContext& context, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     // An empty preferences file (a repair made it) holds nothing the legacy
     // files would overrule: they are converted into it, not thrown away.
-    const bool empty = preferencesFileIsEmpty(identifier);
-    if (empty || !categoryPrefsExist(identifier)) {
+    const auto& preferences = context.preferences();
+    const bool empty = preferencesFileIsEmpty(preferences, identifier);
+    if (empty || !preferencesFileExists(preferences, identifier)) {
         plist::Dictionary contents = readLegacyPrefs(bundlePath).value_or(plist::Dictionary{});
         if (auto items = readLegacyItemList(bundlePath)) {
             contents["items"] = std::move(*items);
@@ -163,11 +167,11 @@ bool convertLegacyCategory(std::FILE* out, std::string_view identifier) {
         // written whole under a temporary name and handed over with fchown
         // before it appears; an unknown user leaves it root's.
         const auto written =
-            writeNewPreferencesFile(identifier, contents, privileged::lookupOwner("mobile", "mobile"), empty);
+            writeNewPreferencesFile(preferences, identifier, contents, privileged::lookupOwner("mobile", "mobile"), empty);
         if (written == privileged::ReplaceResult::WriteFailed || written == privileged::ReplaceResult::RenameFailed) {
             // The legacy files are the only copy of the items and settings:
             // they stay for the next upgrade.
-            std::fprintf(out, "ERROR: Unable to write file: %s\n", prefsPathForIdentifier(identifier).c_str());
+            std::fprintf(context.out, "ERROR: Unable to write file: %s\n", prefsPathForIdentifier(identifier).c_str());
             return false;
         }
     }

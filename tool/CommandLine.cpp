@@ -97,11 +97,16 @@ void printUsage(std::FILE* out) {
         out);
 }
 
-int runTool(int argc, char** argv, const ToolContext& context) {
-    if (!invokerIsServed()) {
-        std::fputs(std::string(kInvokerRefusal).c_str(), context.out);
+int runTool(int argc, char** argv, const ToolContext& given) {
+    // The preferences folder is opened once, here: its owner decides whom
+    // the tool serves, and every operation works through this descriptor.
+    const InvokerCheck invoker = checkInvoker();
+    if (!invoker.served) {
+        std::fputs(std::string(kInvokerRefusal).c_str(), given.out);
         return 1;
     }
+    ToolContext context = given;
+    context.preferencesFolder = &invoker.preferencesFolder;
     if (argc <= 1) {
         printUsage(context.out);
         return 0;
@@ -116,13 +121,13 @@ int runTool(int argc, char** argv, const ToolContext& context) {
         }
         switch (option) {
             case 'l':
-                printCategoryList(context.out);
+                printCategoryList(context);
                 break;
             case 's':
                 withCategory(context, optarg, [&](const std::string& id) { showCategory(context, id); });
                 break;
             case 'c':
-                createCategory(context.out, displayNameFromArgument(optarg));
+                createCategory(context, displayNameFromArgument(optarg));
                 break;
             case 'd':
                 withCategory(context, optarg, [&](const std::string& id) { deleteCategory(context, id); });
@@ -134,10 +139,10 @@ int runTool(int argc, char** argv, const ToolContext& context) {
                 pending.displayName = displayNameFromArgument(optarg);
                 break;
             case 'r':
-                withCategory(context, optarg, [&](const std::string& id) { repairCategory(context.out, id); });
+                withCategory(context, optarg, [&](const std::string& id) { repairCategory(context, id); });
                 break;
             case 'u':
-                withCategory(context, optarg, [&](const std::string& id) { upgradeCategory(context.out, id); });
+                withCategory(context, optarg, [&](const std::string& id) { upgradeCategory(context, id); });
                 break;
             case 'h':
                 printUsage(context.out);
@@ -145,9 +150,9 @@ int runTool(int argc, char** argv, const ToolContext& context) {
             case 0: {
                 const std::string_view name = longIndex >= 0 ? kLongOptions[longIndex].name : "";
                 if (name == "repairall") {
-                    repairEveryCategory(context.out);
+                    repairEveryCategory(context);
                 } else if (name == "upgradeall") {
-                    upgradeEveryCategory(context.out);
+                    upgradeEveryCategory(context);
                 }
                 break;
             }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/PrivilegedFiles.h"
+#include "tool/ToolContext.h"
 
 namespace nestora::tool {
 
@@ -22,14 +23,14 @@ namespace nestora::tool {
 // (the create had made everything); any other is removed. A deleting
 // folder is removed, and the delete it belonged to is finished: the
 // preferences file goes too when the category has no bundle and no items.
-void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName);
+void settleLeftoverFolders(const ToolContext& context, std::optional<std::string_view> onlyDirectoryName);
 
 // Removes the temporary files left in a category's bundle (open).
 void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier);
 
 // Removes the temporary files left beside category preferences files: those
 // of one category, or of all of them.
-void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier);
+void removePreferencesTemporaryFiles(const ToolContext& context, std::optional<std::string_view> onlyIdentifier);
 
 // Gives a category bundle (open) that has no readable Info.plist naming it
 // its missing launcher files and a fresh Info.plist (display name = the

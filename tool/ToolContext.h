@@ -1,18 +1,28 @@
 #pragma once
 
-// What every tool operation needs from the run: where its messages go and
-// the home-screen services it asks for app names and paths. One per run;
-// operations never reach for globals.
+// What every tool operation needs from the run: where its messages go, the
+// home-screen services it asks for app names and paths, and the preferences
+// folder as the run opened and checked it. One per run; operations never
+// reach for globals, and never look the preferences folder up by its path.
 
 #include <cstdio>
+#include <optional>
 
 #include "platform/AppServices.h"
+#include "platform/PrivilegedFiles.h"
 
 namespace nestora::tool {
 
 struct ToolContext {
     std::FILE* out = stdout;
     const platform::AppServices* appServices = nullptr;
+    // Held open for the whole run; none when it could not be opened.
+    const std::optional<privileged::FileDescriptor>* preferencesFolder = nullptr;
+
+    const std::optional<privileged::FileDescriptor>& preferences() const {
+        static const std::optional<privileged::FileDescriptor> kNone;
+        return preferencesFolder != nullptr ? *preferencesFolder : kNone;
+    }
 };
 
 }  // namespace nestora::tool

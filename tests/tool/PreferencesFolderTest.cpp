@@ -73,13 +73,30 @@ TEST_F(ToolPreferencesFolder, APlantedFileLinkIsNeitherReadNorWrittenThrough) {
     EXPECT_NE(device.plistJson("/victim/secret.plist")->find("root-only-secret"), std::string::npos);
 }
 
+TEST_F(ToolPreferencesFolder, AFolderSwappedInDuringARunIsNotUsed) {
+    // The folder the run checked is the one it works in to the end, even
+    // when another takes its name half-way (here while apps are un-hidden).
+    device.makeCategory("Category000", "Games");
+    device.writePrefs("Category000", "{'items': ['com.example.game']}");
+    device.makeFolder("/var/mobile/Library/Swapped");
+    device.writePrefs("Category000", "{'items': ['planted']}");
+    std::filesystem::rename(device.host(ToolDevice::prefsFile("Category000")),
+                            device.host("/var/mobile/Library/Swapped/com.quarvek.nestora.Category000.plist"));
+    device.writePrefs("Category000", "{'items': ['com.example.game']}");
+    device.installHideLibrary(NESTORA_SWAPPING_HIDE_LIBRARY);
+
+    EXPECT_EQ(device.tool({"-d", "Category000"}).out, "");
+    EXPECT_FALSE(device.exists("/var/mobile/Library/Checked/com.quarvek.nestora.Category000.plist"));
+    EXPECT_NE(device.plistJson(ToolDevice::prefsFile("Category000"))->find("planted"), std::string::npos);
+}
+
 TEST_F(ToolPreferencesFolder, RemovingItemsKeepsTheFilesOwnerAndMode) {
     giveToUser(kPrefsFolder);
     device.writePrefs("Category000", "{'items': ['com.example.a'], 'iconFontColor': 5}");
     const std::string file = device.host(ToolDevice::prefsFile("Category000"));
     ASSERT_EQ(chown(file.c_str(), kUserId, kUserId), 0);
     ASSERT_EQ(chmod(file.c_str(), 0600), 0);
-    ASSERT_TRUE(tool::removeCategoryItems("com.quarvek.nestora.Category000"));
+    ASSERT_TRUE(tool::removeCategoryItems(tool::openPreferencesFolder(), "com.quarvek.nestora.Category000"));
     struct stat st{};
     ASSERT_EQ(lstat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, kUserId);
@@ -89,7 +106,7 @@ TEST_F(ToolPreferencesFolder, RemovingItemsKeepsTheFilesOwnerAndMode) {
     // Through a planted link nothing is read, so nothing is written either.
     std::filesystem::remove(file);
     plantLink("/victim/secret.plist", ToolDevice::prefsFile("Category000"));
-    EXPECT_FALSE(tool::removeCategoryItems("com.quarvek.nestora.Category000"));
+    EXPECT_FALSE(tool::removeCategoryItems(tool::openPreferencesFolder(), "com.quarvek.nestora.Category000"));
     EXPECT_NE(device.plistJson("/victim/secret.plist")->find("root-only-secret"), std::string::npos);
 }
 
