@@ -311,15 +311,18 @@ void AltAds::adViewDidFailLoad(MobclixAdView&) {
 // The own web ad.
 
 bool AltAds::webViewShouldStartLoad(ui::WebView&, const QUrl& url, ui::NavigationType) {
-    const QByteArray text = url.toEncoded();
-    switch (decideAdLink(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                         configuration_.host, loadAdInFrame_)) {
+    const QByteArray encoded = url.toEncoded();
+    const std::string_view text(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    switch (decideAdLink(text, configuration_.host, loadAdInFrame_)) {
     case LinkDecision::LoadInStrip:
         return true;
     case LinkDecision::Refuse:
         return false;
     case LinkDecision::OpenOutside:
         openUrl_(url);
+        return false;
+    case LinkDecision::Ignore:
+        platform::systemLog("%s", ignoredLinkLogLine(text).c_str());
         return false;
     }
     return false;

@@ -9,10 +9,14 @@
 
 #include "app/Nestora.h"
 #include "app/UrlEntry.h"
+#include "platform/RootRun.h"
 #include "ui/SystemFont.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Run by root, the app works as the user whose categories these are
+    // (after the display is reached, before any file of theirs is touched).
+    if (!nestora::platform::leaveRootForPreferencesOwner("Nestora", stderr)) return 1;
     if (!nestora::ui::loadSystemFont()) {
         std::fprintf(stderr, "%s: cannot load the fonts in %s; drawing with the machine's Helvetica\n", argv[0],
                      nestora::ui::kSystemFontFolder);

@@ -11,7 +11,7 @@
 #include "platform/AppServices.h"
 #include "platform/Files.h"
 #include "platform/Preferences.h"
-#include "platform/Process.h"
+#include "platform/RootRun.h"
 
 namespace nestora::backup {
 
@@ -131,12 +131,10 @@ int runBackupCommand(int argc, char** argv, std::FILE* out, std::FILE* err, Cloc
         printUsage(err);
         return kUsage;
     }
-    // Run by root, work as the user whose preferences these are, so that
-    // what is written stays theirs and nothing is read with more rights.
-    if (!platform::becomeOwnerOfFolder(platform::kPreferencesFolder)) {
-        std::fputs("nestora-backup: cannot become the owner of the preferences folder\n", err);
-        return kFailure;
-    }
+    // Run by root, work as the user whose preferences these are, before the
+    // first file is read: what is written stays theirs, nothing is read with
+    // more rights, and no link of theirs leads root anywhere.
+    if (!platform::leaveRootForPreferencesOwner("nestora-backup", err)) return kFailure;
     if (command == "save") return save(arguments[1], out, err, now);
     if (command == "restore") return restore(arguments[1], out, err);
     if (command == "list") return list(arguments[1], out, err);

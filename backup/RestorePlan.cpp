@@ -105,9 +105,17 @@ std::vector<PlannedCategory> planRestore(const Backup& backup, const std::vector
         decided[i] = true;
         claimed.insert(directoryName);
     };
-    // Own names first, so that no category is given another's free name.
+    // Own names first, so that no category is given another's free name. A
+    // category with a bundle keeps its name only when it is one the tool
+    // numbers its categories with: the tool makes no bundle under any other
+    // name that has no preferences file yet.
+    const auto keepsOwnName = [](const BackupCategory& wanted) {
+        return !wanted.displayName || tool::isNumberedCategoryName(wanted.directoryName);
+    };
     for (std::size_t i = 0; i < count; ++i) {
-        if (!decided[i] && available(backup.categories[i].directoryName)) make(i, backup.categories[i].directoryName);
+        if (!decided[i] && keepsOwnName(backup.categories[i]) && available(backup.categories[i].directoryName)) {
+            make(i, backup.categories[i].directoryName);
+        }
     }
     int nextNumber = 0;
     for (std::size_t i = 0; i < count; ++i) {

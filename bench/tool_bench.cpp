@@ -81,6 +81,14 @@ using Output = std::unique_ptr<std::FILE, FileCloser>;
 
 Output discard() { return Output(std::fopen("/dev/null", "w")); }
 
+// What a tool run works with, over the bench device: its output and the
+// preferences folder, opened once as the tool opens it.
+struct BenchRun {
+    Output out = discard();
+    nestora::tool::PreferencesFolder preferences = nestora::tool::openPreferencesFolder();
+    nestora::tool::ToolContext context{.out = out.get(), .appServices = nullptr, .preferencesFolder = &preferences};
+};
+
 // What --list and --repairall must read: both folder listings, the
 // Info.plist of every ".app" in /Applications.
 std::size_t readListFloor() {
@@ -109,8 +117,8 @@ BENCHMARK(BM_IoFloorList)->Unit(benchmark::kMillisecond);
 
 void BM_List(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
-    Output out = discard();
-    for (auto _ : state) nestora::tool::printCategoryList(out.get());
+    const BenchRun run;
+    for (auto _ : state) nestora::tool::printCategoryList(run.context);
 }
 BENCHMARK(BM_List)->Unit(benchmark::kMillisecond);
 
@@ -130,8 +138,8 @@ BENCHMARK(BM_ListProgram)->Unit(benchmark::kMillisecond);
 
 void BM_RepairAll(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
-    Output out = discard();
-    for (auto _ : state) nestora::tool::repairEveryCategory(out.get());
+    const BenchRun run;
+    for (auto _ : state) nestora::tool::repairEveryCategory(run.context);
 }
 BENCHMARK(BM_RepairAll)->Unit(benchmark::kMillisecond);
 
@@ -141,50 +149,50 @@ BENCHMARK(BM_RepairAllProgram)->Unit(benchmark::kMillisecond);
 // 999 numbers taken: Category999 is made free, created and removed again.
 void BM_Create999Taken(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
-    Output out = discard();
+    const BenchRun run;
     const std::string identifier = "com.quarvek.nestora.Category999";
-    nestora::tool::removeCategoryFiles(out.get(), identifier);
+    nestora::tool::removeCategoryFiles(run.context, identifier);
     TimedFsyncs fsyncs;
     for (auto _ : state) {
         fsyncs.start();
-        if (!nestora::tool::createCategory(out.get(), "Bench")) {
+        if (!nestora::tool::createCategory(run.context, "Bench")) {
             state.SkipWithError("create failed");
             break;
         }
         fsyncs.stop();
         state.PauseTiming();
-        nestora::tool::removeCategoryFiles(out.get(), identifier);
+        nestora::tool::removeCategoryFiles(run.context, identifier);
         state.ResumeTiming();
     }
     fsyncs.report(state);
-    nestora::tool::repairCategory(out.get(), identifier);
+    nestora::tool::repairCategory(run.context, identifier);
 }
 BENCHMARK(BM_Create999Taken)->Unit(benchmark::kMillisecond);
 
 void BM_Create999TakenProgram(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
-    Output out = discard();
+    const BenchRun run;
     const std::string identifier = "com.quarvek.nestora.Category999";
-    nestora::tool::removeCategoryFiles(out.get(), identifier);
+    nestora::tool::removeCategoryFiles(run.context, identifier);
     for (auto _ : state) {
         if (!runTool({"-c", "Bench"})) {
             state.SkipWithError("NestoraTool -c failed");
             break;
         }
         state.PauseTiming();
-        nestora::tool::removeCategoryFiles(out.get(), identifier);
+        nestora::tool::removeCategoryFiles(run.context, identifier);
         state.ResumeTiming();
     }
-    nestora::tool::repairCategory(out.get(), identifier);
+    nestora::tool::repairCategory(run.context, identifier);
 }
 BENCHMARK(BM_Create999TakenProgram)->Unit(benchmark::kMillisecond);
 
 // A category of 500 items at Category999 (999 other numbers taken), as the
 // app leaves it: made by create, its items written to the preferences file.
-void makeCategoryOf500Items(std::FILE* out) {
+void makeCategoryOf500Items(const nestora::tool::ToolContext& context) {
     const std::string identifier = "com.quarvek.nestora.Category999";
-    nestora::tool::removeCategoryFiles(out, identifier);
-    nestora::tool::createCategory(out, "Bench");
+    nestora::tool::removeCategoryFiles(context, identifier);
+    nestora::tool::createCategory(context, "Bench");
     nestora::plist::Array items;
     for (int n = 0; n < 500; ++n) {
         char id[32];
@@ -202,14 +210,14 @@ void makeCategoryOf500Items(std::FILE* out) {
 // removing "items"; taking the bundle away; removing the preferences file).
 void BM_Delete500Items(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
-    Output out = discard();
+    const BenchRun run;
     nestora::platform::DeviceAppServices services;
     benchmark::DoNotOptimize(services.bundleCount());
-    const nestora::tool::ToolContext context{out.get(), &services};
+    const nestora::tool::ToolContext context{.out = run.out.get(), .appServices = &services, .preferencesFolder = &run.preferences};
     TimedFsyncs fsyncs;
     for (auto _ : state) {
         state.PauseTiming();
-        makeCategoryOf500Items(out.get());
+        makeCategoryOf500Items(run.context);
         state.ResumeTiming();
         fsyncs.start();
         if (!nestora::tool::deleteCategory(context, "com.quarvek.nestora.Category999")) {
@@ -219,24 +227,24 @@ void BM_Delete500Items(benchmark::State& state) {
         fsyncs.stop();
     }
     fsyncs.report(state);
-    nestora::tool::repairCategory(out.get(), "com.quarvek.nestora.Category999");
+    nestora::tool::repairCategory(run.context, "com.quarvek.nestora.Category999");
 }
 BENCHMARK(BM_Delete500Items)->Unit(benchmark::kMillisecond);
 
 // The same as one run of the program: start-up and the name service's index.
 void BM_Delete500ItemsProgram(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
-    Output out = discard();
+    const BenchRun run;
     for (auto _ : state) {
         state.PauseTiming();
-        makeCategoryOf500Items(out.get());
+        makeCategoryOf500Items(run.context);
         state.ResumeTiming();
         if (!runTool({"-d", "Category999"})) {
             state.SkipWithError("NestoraTool -d failed");
             break;
         }
     }
-    nestora::tool::repairCategory(out.get(), "com.quarvek.nestora.Category999");
+    nestora::tool::repairCategory(run.context, "com.quarvek.nestora.Category999");
 }
 BENCHMARK(BM_Delete500ItemsProgram)->Unit(benchmark::kMillisecond);
 
@@ -248,23 +256,24 @@ BENCHMARK(BM_Delete500ItemsProgram)->Unit(benchmark::kMillisecond);
 void BM_Delete500ItemsProgramWithStandInHideLibrary(benchmark::State& state) {
     static constexpr const char* kHiddenIcons = "/var/lib/nestora/hidden-icons.plist";
     const std::string root = nestora::bench::largeDeviceRoot();
-    Output out = discard();
+    const BenchRun run;
     const std::string library = root + "/usr/lib/hide.dylib";
     std::filesystem::create_directories(root + "/usr/lib");
     std::filesystem::create_directories(root + "/var/lib/nestora");
     std::filesystem::copy_file(NESTORA_BINARY_DIR "/hide/hide.dylib", library,
                                std::filesystem::copy_options::overwrite_existing);
-    makeCategoryOf500Items(out.get());
+    makeCategoryOf500Items(run.context);
     nestora::plist::Array hidden;
     {
         nestora::platform::DeviceAppServices services;
-        for (const std::string& item : nestora::tool::readCategoryItems("com.quarvek.nestora.Category999")) {
+        for (const std::string& item :
+             nestora::tool::readCategoryItems(run.preferences, "com.quarvek.nestora.Category999").value_or(std::vector<std::string>{})) {
             if (auto path = nestora::infoPlistPathForDisplayIdentifier(services, item)) hidden.emplace_back(*path);
         }
     }
     for (auto _ : state) {
         state.PauseTiming();
-        makeCategoryOf500Items(out.get());
+        makeCategoryOf500Items(run.context);
         if (!nestora::plist::writeXmlAtomically(kHiddenIcons, nestora::plist::Value(hidden))) {
             state.SkipWithError("the stand-in's list could not be written");
             break;
@@ -284,7 +293,7 @@ void BM_Delete500ItemsProgramWithStandInHideLibrary(benchmark::State& state) {
     }
     state.counters["hidden_before"] = static_cast<double>(hidden.size());
     std::filesystem::remove(library);
-    nestora::tool::repairCategory(out.get(), "com.quarvek.nestora.Category999");
+    nestora::tool::repairCategory(run.context, "com.quarvek.nestora.Category999");
 }
 BENCHMARK(BM_Delete500ItemsProgramWithStandInHideLibrary)->Unit(benchmark::kMillisecond);
 
@@ -323,10 +332,10 @@ void BM_Show500Items(benchmark::State& state) {
     nestora::plist::Dictionary contents;
     contents["items"] = items;
     nestora::files::writeFileAtomically(path, nestora::plist::toBinary(nestora::plist::Value(contents)));
-    Output out = discard();
+    const BenchRun run;
     for (auto _ : state) {
         nestora::platform::DeviceAppServices services;
-        const nestora::tool::ToolContext context{out.get(), &services};
+        const nestora::tool::ToolContext context{.out = run.out.get(), .appServices = &services, .preferencesFolder = &run.preferences};
         nestora::tool::showCategory(context, "com.quarvek.nestora.Category998");
     }
     if (before) nestora::files::writeFileAtomically(path, *before);
@@ -350,8 +359,8 @@ void BM_Show500ItemsIndexBuilt(benchmark::State& state) {
     nestora::files::writeFileAtomically(path, nestora::plist::toBinary(nestora::plist::Value(contents)));
     nestora::platform::DeviceAppServices services;
     benchmark::DoNotOptimize(services.bundleCount());
-    Output out = discard();
-    const nestora::tool::ToolContext context{out.get(), &services};
+    const BenchRun run;
+    const nestora::tool::ToolContext context{.out = run.out.get(), .appServices = &services, .preferencesFolder = &run.preferences};
     for (auto _ : state) nestora::tool::showCategory(context, "com.quarvek.nestora.Category998");
     if (before) nestora::files::writeFileAtomically(path, *before);
 }

@@ -1,5 +1,6 @@
 #include "common/IconHiding.h"
 
+#include "platform/AppBundlePath.h"
 #include "platform/DynamicLibrary.h"
 
 namespace nestora {
@@ -31,7 +32,11 @@ std::optional<std::string> infoPlistPathForDisplayIdentifier(const platform::App
                                                              std::string_view displayIdentifier) {
     auto executable = services.executablePathForDisplayIdentifier(displayIdentifier);
     if (!executable) return std::nullopt;
-    return infoPlistPathForExecutable(*executable);
+    // The library edits the file it is handed, and in the tool it runs as
+    // root: only a real bundle's Info.plist, reached through no link, goes.
+    std::string path = infoPlistPathForExecutable(*executable);
+    if (!platform::isAppBundleInfoPlistPath(path)) return std::nullopt;
+    return path;
 }
 
 std::string infoPlistPathForExecutable(std::string_view executablePath) {

@@ -19,7 +19,8 @@ inline constexpr std::string_view kHideLibraryPath = "/usr/lib/hide.dylib";
 
 // The Info.plist path of the app with this display identifier: its executable
 // path without the last component, joined with "Info.plist". None for an
-// unknown app.
+// unknown app, and for a path that is no bundle's directly in /Applications
+// or in a container of /var/mobile/Applications, or that passes a link.
 std::optional<std::string> infoPlistPathForDisplayIdentifier(const platform::AppServices& services,
                                                              std::string_view displayIdentifier);
 

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/AppBundlePath.h"
 #include "platform/DeviceRoot.h"
 #include "platform/FileStatus.h"
 #include "platform/Files.h"
@@ -55,16 +56,21 @@ ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& par
                                                                    "UIRoleDisplayNames"});
     if (!keys) return read;
     const plist::Value info(std::move(*keys));
+    // The executable and the roles name files beside the Info.plist: a name
+    // that is no plain path component would lead out of the bundle, so the
+    // app (or that role) is unknown.
+    const auto executable = info.stringForKey("CFBundleExecutable");
+    if (executable && !isPlainPathComponent(*executable)) return read;
     read.identifier = info.stringForKey("CFBundleIdentifier");
     Bundle& bundle = read.bundle;
     bundle.folder = std::move(folder);
     bundle.parent = parent;
-    bundle.executable = info.stringForKey("CFBundleExecutable").value_or("");
+    bundle.executable = executable.value_or("");
     bundle.name = info.stringForKey("CFBundleDisplayName");
     if (!bundle.name) bundle.name = info.stringForKey("CFBundleName");
     if (const plist::Value* roles = info.find("UIRoleDisplayNames"); roles && roles->dictionary()) {
         for (const auto& [role, roleName] : *roles->dictionary()) {
-            if (roleName.string()) bundle.roleNames.emplace(role, *roleName.string());
+            if (roleName.string() && isPlainPathComponent(role)) bundle.roleNames.emplace(role, *roleName.string());
         }
     }
     return read;
@@ -355,8 +361,9 @@ std::optional<std::string> DeviceAppServices::executablePathForDisplayIdentifier
     Resolved found = resolve(currentFor(displayIdentifier).bundles, displayIdentifier);
     if (found.bundle == nullptr || found.bundle->executable.empty()) return std::nullopt;
     if (!found.role.empty()) {
-        std::string rolePath = found.bundle->parent + "/" + found.role + ".app/" + found.bundle->executable;
-        if (files::exists(rolePath)) return rolePath;
+        if (auto rolePath = roleExecutablePath(found.bundle->parent, found.role, found.bundle->executable)) {
+            return rolePath;
+        }
     }
     return found.bundle->folder + "/" + found.bundle->executable;
 }

@@ -44,7 +44,10 @@ public:
 // executable path is "<folder of the bundle>/<Role>.app/<executable>" when
 // that file exists (the photo bundle's "Camera.app" and "Photos.app" role
 // folders, which the icon lookup knows by name), otherwise the bundle's own
-// executable.
+// executable. Role and executable names are plain path components (a bundle
+// whose executable is named otherwise is unknown, and so is a role), and
+// the role folder is looked for with the rights of the user who ran the
+// program, never through a link (AppBundlePath.h).
 class DeviceAppServices final : public AppServices {
 public:
     DeviceAppServices();

@@ -133,7 +133,8 @@ Node parseNode(std::string_view input, std::size_t maxBytes = kMaxInputBytes) {
     if (!text || input.size() > maxBytes || text->size() > maxBytes || text->size() > UINT32_MAX) return nullptr;
     const std::string_view bytes = *text;
     const bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size())) != 0;
-    if (binary ? !binaryWithinLimits(bytes, kMaxDepth) : !xmlWithinLimits(bytes, kMaxDepth)) {
+    if (binary ? !binaryWithinLimits(bytes, kMaxDepth, expandedByteBudget(maxBytes))
+               : !xmlWithinLimits(bytes, kMaxDepth)) {
         return nullptr;
     }
     plist_t raw = nullptr;

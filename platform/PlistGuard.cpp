@@ -90,9 +90,33 @@ bool isKeyString(const BinaryLayout& layout, std::uint64_t object) {
     return true;
 }
 
+// The bytes an object holds itself once converted: a string's text (a
+// UTF-16 unit becomes at most three bytes of UTF-8) or a data object's
+// bytes; none for numbers, dates, booleans and containers. False when the
+// object's header or its bytes do not fit before the offset table.
+bool ownBytesOf(const BinaryLayout& layout, std::uint64_t object, std::uint64_t& bytes) {
+    bytes = 0;
+    const std::uint64_t offset = layout.offsetOf(object);
+    if (offset < 8 || offset >= layout.offsetTableStart) return false;
+    const unsigned char marker = layout.bytes[offset];
+    const unsigned kind = marker >> 4;
+    if (kind != 0x4 && kind != 0x5 && kind != 0x6) return true;
+    std::size_t cursor = static_cast<std::size_t>(offset) + 1;
+    std::uint64_t count = 0;
+    if (!readCount(layout, marker, cursor, count)) return false;
+    const std::uint64_t unit = kind == 0x6 ? 2 : 1;
+    if (count > (layout.offsetTableStart - cursor) / unit) return false;
+    bytes = kind == 0x6 ? count * 3 : count;
+    return true;
+}
+
 }  // namespace
 
-bool binaryWithinLimits(std::string_view input, std::size_t maxDepth) {
+std::uint64_t expandedByteBudget(std::size_t maxInputBytes) {
+    return std::max<std::uint64_t>(kMaxExpandedBytes, maxInputBytes);
+}
+
+bool binaryWithinLimits(std::string_view input, std::size_t maxDepth, std::uint64_t maxExpandedBytes) {
     constexpr std::size_t kHeader = 8;
     constexpr std::size_t kTrailer = 32;
     if (input.size() < kHeader + kTrailer) return false;
@@ -118,7 +142,8 @@ bool binaryWithinLimits(std::string_view input, std::size_t maxDepth) {
     const auto n = static_cast<std::size_t>(objectCount);
     std::vector<std::uint8_t> state(n, 0);
     std::vector<std::uint32_t> depth(n, 0);
-    std::vector<std::uint64_t> expanded(n, 0);  // objects in the tree below, saturating
+    std::vector<std::uint64_t> expanded(n, 0);       // objects in the tree below
+    std::vector<std::uint64_t> expandedBytes(n, 0);  // bytes in the tree below
     struct Frame {
         std::uint64_t object;
         std::vector<std::uint64_t> children;
@@ -147,12 +172,20 @@ bool binaryWithinLimits(std::string_view input, std::size_t maxDepth) {
         }
         std::uint32_t deepest = 0;
         std::uint64_t total = 1;
+        std::uint64_t bytes = 0;
+        if (!ownBytesOf(layout, frame.object, bytes)) return false;
+        bytes += kBytesPerObject;
+        if (bytes > maxExpandedBytes) return false;
+        // Both sums stop at their limit, which no child's total passes:
+        // they cannot overflow.
         for (std::uint64_t child : frame.children) {
             deepest = std::max(deepest, depth[child]);
             total += expanded[child];
-            if (total > kMaxExpandedObjects) return false;
+            bytes += expandedBytes[child];
+            if (total > kMaxExpandedObjects || bytes > maxExpandedBytes) return false;
         }
         expanded[frame.object] = total;
+        expandedBytes[frame.object] = bytes;
         const unsigned kind = layout.bytes[layout.offsetOf(frame.object)] >> 4;
         const bool container = kind == 0xA || kind == 0xC || kind == 0xD;
         depth[frame.object] = deepest + (container ? 1 : 0);

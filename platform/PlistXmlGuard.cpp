@@ -138,7 +138,8 @@ bool xmlWithinLimits(std::string_view text, std::size_t maxDepth) {
     // libplist, so it counts in `containers` alone.
     std::vector<std::string_view> path;
     std::size_t containers = 0;
-    bool started = false;  // the top value has begun
+    std::uint64_t objects = 0;  // values and keys: each becomes a node
+    bool started = false;       // the top value has begun
     for (;;) {
         in.skipSpace();
         if (in.atEnd()) return true;
@@ -171,6 +172,7 @@ bool xmlWithinLimits(std::string_view text, std::size_t maxDepth) {
             path.pop_back();
             if (name != "plist" && --containers == 0) return true;  // the top value is complete
         } else if (name == "array" || name == "dict") {
+            if (++objects > kMaxExpandedObjects) return false;
             const bool top = !started;
             started = true;
             if (!empty) {
@@ -182,6 +184,7 @@ bool xmlWithinLimits(std::string_view text, std::size_t maxDepth) {
                 return false;  // an empty container is one level more all the same
             }
         } else if (isLeafElement(name)) {
+            if (++objects > kMaxExpandedObjects) return false;
             const bool top = !started;
             started = true;
             if (!empty && !skipLeafText(in, name)) return false;

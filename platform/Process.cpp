@@ -1,15 +1,12 @@
 #include "platform/Process.h"
 
-#include <grp.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/DeviceRoot.h"
 
 extern char** environ;
 
@@ -37,16 +34,6 @@ int runProgram(const std::vector<std::string>& argv, bool outputToStandardError)
         if (errno != EINTR) return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool becomeOwnerOfFolder(std::string_view devicePath) {
-    if (::geteuid() != 0) return true;
-    struct stat st {};
-    if (::stat(hostPath(devicePath).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    if (st.st_uid == 0) return true;
-    // Group first: once the user id is gone, so is the right to change it.
-    return ::setgroups(0, nullptr) == 0 && ::setgid(st.st_gid) == 0 && ::setuid(st.st_uid) == 0 &&
-           ::geteuid() == st.st_uid;
 }
 
 }  // namespace nestora::platform

@@ -1,6 +1,8 @@
 #include "tool/CategoryChanges.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/CategoryNaming.h"
 #include "common/IconHiding.h"
@@ -17,29 +19,47 @@ namespace {
 
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
 
+// Un-hides the items, in list order, and removes "items" from the file.
+bool unhideItems(const ToolContext& context, std::string_view identifier, const std::vector<std::string>& items) {
+    if (context.appServices != nullptr && context.iconHiding != nullptr && context.iconHiding->available()) {
+        for (const std::string& item : items) {
+            context.iconHiding->setHidden(*context.appServices, item, false);
+        }
+    }
+    if (!removeCategoryItems(context.preferences(), identifier)) {
+        printMessage(context.out, "ERROR: Unable to save preferences for %s\n", identifier);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::vector<std::string>> readItemsOrSay(const ToolContext& context, std::string_view identifier) {
+    auto items = readCategoryItems(context.preferences(), identifier);
+    if (!items) {
+        printMessage(context.out, "ERROR: Unable to read preferences for %s\n", identifier);
+    }
+    return items;
+}
+
 }  // namespace
 
 bool deleteCategory(const ToolContext& context, std::string_view identifier) {
     if (!mayChangeCategory(context.out, identifier)) {
         return false;
     }
-    if (categoryPrefsExist(identifier)) {
-        unhideCategoryItems(context, identifier);
+    if (preferencesFileExists(context.preferences(), identifier)) {
+        const auto items = readItemsOrSay(context, identifier);
+        if (!items) {
+            return false;
+        }
+        unhideItems(context, identifier, *items);
     }
-    return removeCategoryFiles(context.out, identifier);
+    return removeCategoryFiles(context, identifier);
 }
 
 bool unhideCategoryItems(const ToolContext& context, std::string_view identifier) {
-    if (context.appServices != nullptr && context.iconHiding != nullptr && context.iconHiding->available()) {
-        for (const std::string& item : readCategoryItems(identifier)) {
-            context.iconHiding->setHidden(*context.appServices, item, false);
-        }
-    }
-    if (!removeCategoryItems(identifier)) {
-        printMessage(context.out, "ERROR: Unable to save preferences for %s\n", identifier);
-        return false;
-    }
-    return true;
+    const auto items = readItemsOrSay(context, identifier);
+    return items && unhideItems(context, identifier, *items);
 }
 
 bool hasPngSignature(std::string_view bytes) { return bytes.starts_with(kPngSignature); }

@@ -16,11 +16,15 @@ namespace nestora::tool {
 inline constexpr std::size_t kMaxIconBytes = 16 * 1024 * 1024;
 
 // deleteCategory (--delete): un-hides the items when the category has a
-// preferences file, then removes the bundle and the preferences file.
+// preferences file, then removes the bundle and the preferences file. A
+// preferences file that cannot be read stops it before anything changes,
+// with "ERROR: Unable to read preferences for <identifier>": its apps would
+// stay hidden with no category holding them.
 bool deleteCategory(const ToolContext& context, std::string_view identifier);
 
 // unhideCategoryItems: un-hides every item in list order, then removes
-// "items" from the category's preferences file.
+// "items" from the category's preferences file. False, with a message, when
+// the file cannot be read (nothing is un-hidden) or saved.
 bool unhideCategoryItems(const ToolContext& context, std::string_view identifier);
 
 // True when the bytes start with the 8-byte PNG signature.

@@ -43,9 +43,9 @@ struct PrefsScan {
     std::unordered_set<std::string> entries;  // every name in the folder
 };
 
-PrefsScan scanPrefsFolder() {
+PrefsScan scanPrefsFolder(const std::optional<privileged::FileDescriptor>& folder) {
     PrefsScan scan;
-    auto entries = files::listFolder(kCategoryPreferencesFolder);
+    auto entries = folder ? privileged::listFolderAt(*folder) : std::nullopt;
     if (!entries) {
         return scan;
     }
@@ -96,7 +96,11 @@ std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unname
     return bundles;
 }
 
-std::vector<std::string> scanCategoryPrefs() { return scanPrefsFolder().identifiers; }
+std::vector<std::string> scanCategoryPrefs(const std::optional<privileged::FileDescriptor>& folder) {
+    return scanPrefsFolder(folder).identifiers;
+}
+
+std::vector<std::string> scanCategoryPrefs() { return scanCategoryPrefs(openPreferencesFolder()); }
 
 std::vector<std::string> collectCategoryIdentifiers(const std::vector<std::string>& prefs,
                                                     const std::vector<CategoryBundle>& bundles) {
@@ -111,12 +115,9 @@ std::vector<std::string> collectCategoryIdentifiers(const std::vector<std::strin
     return identifiers;
 }
 
-std::vector<std::string> collectCategoryIdentifiers() {
-    return collectCategoryIdentifiers(scanCategoryPrefs(), scanCategoryBundles());
-}
-
-void printCategoryList(std::FILE* out) {
-    const PrefsScan prefs = scanPrefsFolder();
+void printCategoryList(const ToolContext& context) {
+    std::FILE* const out = context.out;
+    const PrefsScan prefs = scanPrefsFolder(context.preferences());
     const std::vector<CategoryBundle> bundles = scanCategoryBundles();
     const std::vector<std::string> identifiers = collectCategoryIdentifiers(prefs.identifiers, bundles);
     if (identifiers.empty()) {
@@ -153,16 +154,21 @@ void printCategoryList(std::FILE* out) {
 }
 
 bool showCategory(const ToolContext& context, std::string_view identifier) {
-    if (!categoryPrefsExist(identifier)) {
+    if (!preferencesFileExists(context.preferences(), identifier)) {
         std::fputs("ERROR: Category does not exist or is damaged.\n", context.out);
         return false;
     }
-    const std::vector<std::string> items = readCategoryItems(identifier);
-    if (items.empty()) {
+    // A file that cannot be read is damaged, not empty.
+    const std::optional<std::vector<std::string>> items = readCategoryItems(context.preferences(), identifier);
+    if (!items) {
+        std::fputs("ERROR: Category does not exist or is damaged.\n", context.out);
+        return false;
+    }
+    if (items->empty()) {
         std::fputs("Category is empty.\n", context.out);
         return true;
     }
-    for (const std::string& item : items) {
+    for (const std::string& item : *items) {
         std::optional<std::string> name;
         if (context.appServices != nullptr) {
             name = context.appServices->localizedApplicationNameForDisplayIdentifier(item);

@@ -29,16 +29,18 @@ struct CategoryBundle {
 std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unnamed = nullptr);
 
 // scanCategoryPrefs: identifiers of the entries of the preferences folder
-// named "com.quarvek.nestora.<one part>.<extension>", in listing order.
+// named "com.quarvek.nestora.<one part>.<extension>", in listing order. The
+// tool lists the folder it checked; the form without one opens the folder
+// (for programs that run as the folder's owner).
+std::vector<std::string> scanCategoryPrefs(const std::optional<privileged::FileDescriptor>& folder);
 std::vector<std::string> scanCategoryPrefs();
 
 // collectCategoryIdentifiers: the preferences first, then bundles without one.
-std::vector<std::string> collectCategoryIdentifiers();
 std::vector<std::string> collectCategoryIdentifiers(const std::vector<std::string>& prefs,
                                                     const std::vector<CategoryBundle>& bundles);
 
 // printCategoryList (--list).
-void printCategoryList(std::FILE* out);
+void printCategoryList(const ToolContext& context);
 
 // showCategory (--show): false when the category has no preferences file.
 bool showCategory(const ToolContext& context, std::string_view identifier);

@@ -40,10 +40,17 @@ bool acceptScannedIdentifier(std::FILE* out, const std::string& identifier) {
 // staging name), one without its Info.plist completed, a missing
 // preferences file made, temporary files in the bundle removed. A bundle
 // that is no category is refused.
-void repairOne(std::FILE* out, const std::optional<privileged::FileDescriptor>& applications,
+void repairOne(const ToolContext& context, const std::optional<privileged::FileDescriptor>& applications,
                std::string_view identifier) {
+    std::FILE* const out = context.out;
+    const bool hasPreferences = preferencesFileExists(context.preferences(), identifier);
     const BundleInspection bundle = inspectCategoryBundle(applications, identifier);
     if (!mayChangeCategory(out, identifier, bundle.identity)) {
+        return;
+    }
+    if (bundle.identity == BundleIdentity::Absent && !isNumberedCategoryName(categoryDirectoryName(identifier)) &&
+        !hasPreferences) {
+        std::fputs("ERROR: Category does not exist or is damaged.\n", out);
         return;
     }
     if (bundle.identity == BundleIdentity::Absent) {
@@ -54,20 +61,20 @@ void repairOne(std::FILE* out, const std::optional<privileged::FileDescriptor>& 
         }
         removeBundleTemporaryFiles(out, *bundle.folder, identifier);
     }
-    if (!categoryPrefsExist(identifier)) {
-        createPrefsFile(out, identifier);
+    if (!hasPreferences) {
+        createPrefsFile(context, identifier);
     }
 }
 
 }  // namespace
 
-void repairCategory(std::FILE* out, std::string_view identifier) {
-    if (!mayChangeCategory(out, identifier)) {
+void repairCategory(const ToolContext& context, std::string_view identifier) {
+    if (!mayChangeCategory(context.out, identifier)) {
         return;
     }
-    settleLeftoverFolders(out, categoryDirectoryName(identifier));
-    repairOne(out, privileged::openFolder(kApplicationsFolder), identifier);
-    removePreferencesTemporaryFiles(out, identifier);
+    settleLeftoverFolders(context, categoryDirectoryName(identifier));
+    repairOne(context, privileged::openFolder(kApplicationsFolder), identifier);
+    removePreferencesTemporaryFiles(context, identifier);
 }
 
 // Repair of a category whose bundle the scan has just read and found named
@@ -75,32 +82,32 @@ void repairCategory(std::FILE* out, std::string_view identifier) {
 // have left to remove. The bundle is opened and listed; only when there is
 // something to remove is its Info.plist read again, on the open folder, to
 // be sure that what is about to change is this category.
-void repairScannedCategory(std::FILE* out, const std::optional<privileged::FileDescriptor>& applications,
+void repairScannedCategory(const ToolContext& context, const std::optional<privileged::FileDescriptor>& applications,
                            std::string_view identifier, bool prefsListed) {
     auto bundle = applications ? privileged::openFolderAt(*applications, categoryDirectoryName(identifier) + ".app")
                                : std::nullopt;
     if (!bundle) {
-        repairOne(out, applications, identifier);
+        repairOne(context, applications, identifier);
         return;
     }
     if (bundleHoldsTemporaryFiles(*bundle)) {
         if (identifierNamedBy(*bundle) != identifier) {
-            repairOne(out, applications, identifier);
+            repairOne(context, applications, identifier);
             return;
         }
-        removeBundleTemporaryFiles(out, *bundle, identifier);
+        removeBundleTemporaryFiles(context.out, *bundle, identifier);
     }
-    if (!prefsListed && !categoryPrefsExist(identifier)) {
-        createPrefsFile(out, identifier);
+    if (!prefsListed && !preferencesFileExists(context.preferences(), identifier)) {
+        createPrefsFile(context, identifier);
     }
 }
 
-void repairEveryCategory(std::FILE* out) {
+void repairEveryCategory(const ToolContext& context) {
     // What killed runs left in /Applications first: a finished staging
     // folder becomes its category, and a finished delete frees its number.
-    settleLeftoverFolders(out, std::nullopt);
+    settleLeftoverFolders(context, std::nullopt);
     std::vector<std::string> unnamedBundles;
-    const std::vector<std::string> prefs = scanCategoryPrefs();
+    const std::vector<std::string> prefs = scanCategoryPrefs(context.preferences());
     const std::vector<CategoryBundle> bundles = scanCategoryBundles(&unnamedBundles);
     std::vector<std::string> identifiers = collectCategoryIdentifiers(prefs, bundles);
     // What the scans just saw: bundles named as their category, preferences
@@ -124,19 +131,20 @@ void repairEveryCategory(std::FILE* out) {
     }
     const auto applications = privileged::openFolder(kApplicationsFolder);
     for (const std::string& identifier : identifiers) {
-        if (!acceptScannedIdentifier(out, identifier)) {
+        if (!acceptScannedIdentifier(context.out, identifier)) {
             continue;
         }
         if (named.contains(identifier)) {
-            repairScannedCategory(out, applications, identifier, listedPrefs.contains(identifier));
+            repairScannedCategory(context, applications, identifier, listedPrefs.contains(identifier));
         } else {
-            repairOne(out, applications, identifier);
+            repairOne(context, applications, identifier);
         }
     }
-    removePreferencesTemporaryFiles(out, std::nullopt);
+    removePreferencesTemporaryFiles(context, std::nullopt);
 }
 
-bool upgradeCategory(std::FILE* out, std::string_view identifier) {
+bool upgradeCategory(const ToolContext& context, std::string_view identifier) {
+    std::FILE* const out = context.out;
     if (!mayChangeCategory(out, identifier)) {
         return false;
     }
@@ -144,7 +152,7 @@ bool upgradeCategory(std::FILE* out, std::string_view identifier) {
     std::fprintf(out, "Updating category %s\n", directoryName.c_str());
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     if (files::exists(joinPath(bundlePath, "list.txt"))) {
-        convertLegacyCategory(out, identifier);
+        convertLegacyCategory(context, identifier);
     }
     auto bundle = privileged::openFolder(bundlePath);
     for (std::string_view name : kUpgradedFiles) {
@@ -177,20 +185,21 @@ bool upgradeCategory(std::FILE* out, std::string_view identifier) {
     return true;
 }
 
-void upgradeEveryCategory(std::FILE* out) {
-    for (const std::string& identifier : scanCategoryPrefs()) {
-        if (acceptScannedIdentifier(out, identifier)) {
-            upgradeCategory(out, identifier);
+void upgradeEveryCategory(const ToolContext& context) {
+    for (const std::string& identifier : scanCategoryPrefs(context.preferences())) {
+        if (acceptScannedIdentifier(context.out, identifier)) {
+            upgradeCategory(context, identifier);
         }
     }
 }
 
-bool convertLegacyCategory(std::FILE* out, std::string_view identifier) {
+bool convertLegacyCategory(const ToolContext& context, std::string_view identifier) {
     const std::string bundlePath = bundlePathForIdentifier(identifier);
     // An empty preferences file (a repair made it) holds nothing the legacy
     // files would overrule: they are converted into it, not thrown away.
-    const bool empty = preferencesFileIsEmpty(identifier);
-    if (empty || !categoryPrefsExist(identifier)) {
+    const auto& preferences = context.preferences();
+    const bool empty = preferencesFileIsEmpty(preferences, identifier);
+    if (empty || !preferencesFileExists(preferences, identifier)) {
         plist::Dictionary contents = readLegacyPrefs(bundlePath).value_or(plist::Dictionary{});
         if (auto items = readLegacyItemList(bundlePath)) {
             contents["items"] = std::move(*items);
@@ -199,11 +208,11 @@ bool convertLegacyCategory(std::FILE* out, std::string_view identifier) {
         // written whole under a temporary name and handed over with fchown
         // before it appears; an unknown user leaves it root's.
         const auto written =
-            writeNewPreferencesFile(identifier, contents, privileged::lookupOwner("mobile", "mobile"), empty);
+            writeNewPreferencesFile(preferences, identifier, contents, privileged::lookupOwner("mobile", "mobile"), empty);
         if (written == privileged::ReplaceResult::WriteFailed || written == privileged::ReplaceResult::RenameFailed) {
             // The legacy files are the only copy of the items and settings:
             // they stay for the next upgrade.
-            std::fprintf(out, "ERROR: Unable to write file: %s\n", prefsPathForIdentifier(identifier).c_str());
+            std::fprintf(context.out, "ERROR: Unable to write file: %s\n", prefsPathForIdentifier(identifier).c_str());
             return false;
         }
     }

@@ -8,24 +8,30 @@
 #include <cstdio>
 #include <string_view>
 
+#include "tool/ToolContext.h"
+
 namespace nestora::tool {
 
-// repairCategory (--repair).
-void repairCategory(std::FILE* out, std::string_view identifier);
+// repairCategory (--repair). A missing bundle is made only for a category:
+// a name the tool numbers its categories with, or one with a preferences
+// file. Any other name is no category, and the tool must not occupy the
+// folder of an app yet to be installed: "ERROR: Category does not exist or
+// is damaged." and nothing is made.
+void repairCategory(const ToolContext& context, std::string_view identifier);
 
 // repairEveryCategory (--repairall): every identifier of
 // collectCategoryIdentifiers, in order.
-void repairEveryCategory(std::FILE* out);
+void repairEveryCategory(const ToolContext& context);
 
 // upgradeCategory (--upgrade): true when every launcher file was replaced.
-bool upgradeCategory(std::FILE* out, std::string_view identifier);
+bool upgradeCategory(const ToolContext& context, std::string_view identifier);
 
 // upgradeEveryCategory (--upgradeall): every category with a preferences file.
-void upgradeEveryCategory(std::FILE* out);
+void upgradeEveryCategory(const ToolContext& context);
 
 // convertLegacyCategory: writes the preferences file from the legacy files
 // when it does not exist, then removes the legacy files. When the file cannot
 // be written the legacy files stay (they hold the only copy) and it fails.
-bool convertLegacyCategory(std::FILE* out, std::string_view identifier);
+bool convertLegacyCategory(const ToolContext& context, std::string_view identifier);
 
 }  // namespace nestora::tool

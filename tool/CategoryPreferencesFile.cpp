@@ -6,10 +6,6 @@ namespace nestora::tool {
 
 namespace {
 
-std::optional<privileged::FileDescriptor> openPreferencesFolder() {
-    return privileged::openFolder(kCategoryPreferencesFolder);
-}
-
 std::optional<privileged::FileContents> readPreferencesFile(const privileged::FileDescriptor& folder,
                                                             std::string_view identifier) {
     return privileged::readOwnedFileAt(folder, preferencesFileName(identifier), plist::kMaxInputBytes);
@@ -23,18 +19,30 @@ std::string preferencesFileName(std::string_view identifier) {
     return name;
 }
 
-std::vector<std::string> readCategoryItems(std::string_view identifier) {
+PreferencesFolder openPreferencesFolder() { return privileged::openFolder(kCategoryPreferencesFolder); }
+
+bool preferencesFileExists(const PreferencesFolder& folder, std::string_view identifier) {
+    return folder && privileged::entryKind(*folder, preferencesFileName(identifier)) != privileged::EntryKind::Missing;
+}
+
+std::optional<std::vector<std::string>> readCategoryItems(const PreferencesFolder& folder,
+                                                          std::string_view identifier) {
     std::vector<std::string> items;
-    auto folder = openPreferencesFolder();
     if (!folder) {
+        return std::nullopt;
+    }
+    if (privileged::entryKind(*folder, preferencesFileName(identifier)) == privileged::EntryKind::Missing) {
         return items;
     }
     auto file = readPreferencesFile(*folder, identifier);
     if (!file) {
-        return items;
+        return std::nullopt;
     }
     auto value = plist::parse(file->bytes);
-    const plist::Value* list = value ? value->find("items") : nullptr;
+    if (!value) {
+        return std::nullopt;
+    }
+    const plist::Value* list = value->find("items");
     if (list == nullptr || !list->isArray()) {
         return items;
     }
@@ -46,8 +54,7 @@ std::vector<std::string> readCategoryItems(std::string_view identifier) {
     return items;
 }
 
-bool removeCategoryItems(std::string_view identifier) {
-    auto folder = openPreferencesFolder();
+bool removeCategoryItems(const PreferencesFolder& folder, std::string_view identifier) {
     if (!folder) {
         return false;
     }
@@ -71,8 +78,7 @@ bool removeCategoryItems(std::string_view identifier) {
            privileged::ReplaceResult::Replaced;
 }
 
-bool createEmptyPreferencesFile(std::string_view identifier, bool flushLater) {
-    auto folder = openPreferencesFolder();
+bool createEmptyPreferencesFile(const PreferencesFolder& folder, std::string_view identifier, bool flushLater) {
     if (!folder || !privileged::createEmptyFileAt(*folder, preferencesFileName(identifier), 0644)) {
         return false;
     }
@@ -83,8 +89,7 @@ bool createEmptyPreferencesFile(std::string_view identifier, bool flushLater) {
     return true;
 }
 
-bool preferencesFileIsEmpty(std::string_view identifier) {
-    auto folder = openPreferencesFolder();
+bool preferencesFileIsEmpty(const PreferencesFolder& folder, std::string_view identifier) {
     if (!folder) {
         return false;
     }
@@ -92,24 +97,23 @@ bool preferencesFileIsEmpty(std::string_view identifier) {
     return file && file->bytes.empty();
 }
 
-privileged::ReplaceResult writeNewPreferencesFile(std::string_view identifier, const plist::Dictionary& contents,
+privileged::ReplaceResult writeNewPreferencesFile(const PreferencesFolder& folder, std::string_view identifier,
+                                                  const plist::Dictionary& contents,
                                                   const std::optional<privileged::FileOwner>& owner, bool overEmpty) {
-    auto folder = openPreferencesFolder();
     if (!folder) {
         return privileged::ReplaceResult::WriteFailed;
     }
     privileged::ReplaceOptions options;
     options.mode = 0644;
     options.owner = owner;
-    options.onlyIfAbsent = !(overEmpty && preferencesFileIsEmpty(identifier));
+    options.onlyIfAbsent = !(overEmpty && preferencesFileIsEmpty(folder, identifier));
     return privileged::replaceFileAt(*folder, preferencesFileName(identifier), plist::toBinary(plist::Value(contents)),
                                      options);
 }
 
-RemoveOutcome removePreferencesFile(std::string_view identifier) {
-    auto folder = openPreferencesFolder();
+RemoveOutcome removePreferencesFile(const PreferencesFolder& folder, std::string_view identifier) {
     if (!folder) {
-        return categoryPrefsExist(identifier) ? RemoveOutcome::Failed : RemoveOutcome::Missing;
+        return RemoveOutcome::Missing;  // nothing this run could reach is there
     }
     const std::string name = preferencesFileName(identifier);
     if (privileged::entryKind(*folder, name) == privileged::EntryKind::Missing) {

@@ -52,8 +52,9 @@ std::optional<ListEntry> readEntry(std::FILE* out, const plist::Value& value, st
 
 // A category that is there: completed as repair would (and given any
 // launcher file it lacks), named and given its icon unless it has them.
-void finishPresentCategory(std::FILE* out, const BundleInspection& bundle, const ListEntry& entry,
+void finishPresentCategory(const ToolContext& context, const BundleInspection& bundle, const ListEntry& entry,
                            const std::string& identifier) {
+    std::FILE* const out = context.out;
     if (bundle.folder) {
         if (!bundle.named) {
             completeUnnamedBundle(out, *bundle.folder, identifier);
@@ -62,7 +63,7 @@ void finishPresentCategory(std::FILE* out, const BundleInspection& bundle, const
         }
         removeBundleTemporaryFiles(out, *bundle.folder, identifier);
     }
-    if (!categoryPrefsExist(identifier) && !createPrefsFile(out, identifier)) {
+    if (!preferencesFileExists(context.preferences(), identifier) && !createPrefsFile(context, identifier)) {
         return;
     }
     const auto info = bundle.folder ? privileged::readFileAt(*bundle.folder, kInfoPlistName, plist::kMaxInputBytes)
@@ -91,7 +92,7 @@ bool restoreCategories(const ToolContext& context, std::string_view listPath) {
         return false;
     }
     // What killed runs left is settled once for the whole list.
-    settleLeftoverFolders(out, std::nullopt);
+    settleLeftoverFolders(context, std::nullopt);
     const auto applications = privileged::openFolder(kApplicationsFolder);
     StagedBatch batch;
     for (const plist::Value& value : *list->array()) {
@@ -108,7 +109,14 @@ bool restoreCategories(const ToolContext& context, std::string_view listPath) {
             continue;
         }
         if (bundle.identity != BundleIdentity::Absent) {
-            finishPresentCategory(out, bundle, *entry, *identifier);
+            finishPresentCategory(context, bundle, *entry, *identifier);
+            continue;
+        }
+        // A bundle is made only for a category: a numbered name, or one
+        // whose preferences file is there (as repair makes them).
+        const bool hasPreferences = preferencesFileExists(context.preferences(), *identifier);
+        if (!isNumberedCategoryName(entry->directoryName) && !hasPreferences) {
+            std::fputs("ERROR: Category does not exist or is damaged.\n", out);
             continue;
         }
         const std::string bundlePath = bundlePathForIdentifier(*identifier);
@@ -119,13 +127,13 @@ bool restoreCategories(const ToolContext& context, std::string_view listPath) {
         }
         // The preferences file first, as create makes it: a sealed staging
         // folder with its preferences file is a finished create.
-        if (!categoryPrefsExist(*identifier) && !createEmptyPreferencesFile(*identifier, true)) {
+        if (!hasPreferences && !createEmptyPreferencesFile(context.preferences(), *identifier, true)) {
             printMessage(out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(*identifier));
             continue;
         }
         batch.add(std::move(*staged));
     }
-    batch.publishAll(out, privileged::openFolder(kCategoryPreferencesFolder));
+    batch.publishAll(out, context.preferences());
     return true;
 }
 

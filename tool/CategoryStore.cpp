@@ -1,5 +1,6 @@
 #include "tool/CategoryStore.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/CategoryNaming.h"
@@ -18,18 +19,25 @@ std::string categoryBundlePathForNumber(int number) {
     return buffer.data();
 }
 
-std::optional<int> nextFreeCategoryNumber(int firstNumber) {
+bool isNumberedCategoryName(std::string_view directoryName) {
+    constexpr std::string_view kStem = "Category";
+    return directoryName.size() == kStem.size() + 3 && directoryName.starts_with(kStem) &&
+           std::all_of(directoryName.begin() + kStem.size(), directoryName.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::optional<int> nextFreeCategoryNumber(const ToolContext& context, int firstNumber) {
     for (int number = firstNumber; number < kCategoryLimit; ++number) {
         const std::string path = categoryBundlePathForNumber(number);
-        if (!files::exists(path) && !categoryPrefsExist(identifierForBundlePath(path))) {
+        if (!files::exists(path) && !preferencesFileExists(context.preferences(), identifierForBundlePath(path))) {
             return number;
         }
     }
     return std::nullopt;
 }
 
-std::optional<std::string> nextFreeCategoryPath(int firstNumber) {
-    if (auto number = nextFreeCategoryNumber(firstNumber)) {
+std::optional<std::string> nextFreeCategoryPath(const ToolContext& context, int firstNumber) {
+    if (auto number = nextFreeCategoryNumber(context, firstNumber)) {
         return categoryBundlePathForNumber(*number);
     }
     return std::nullopt;
@@ -79,18 +87,19 @@ BundleOutcome createCategoryBundle(std::FILE* out, std::string_view bundlePath, 
     return BundleOutcome::Failed;
 }
 
-bool createPrefsFile(std::FILE* out, std::string_view identifier) {
-    if (!createEmptyPreferencesFile(identifier)) {
-        printMessage(out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(identifier));
+bool createPrefsFile(const ToolContext& context, std::string_view identifier) {
+    if (!createEmptyPreferencesFile(context.preferences(), identifier)) {
+        printMessage(context.out, "ERROR: Unable to create file: %s\n", prefsPathForIdentifier(identifier));
         return false;
     }
     return true;
 }
 
-bool createCategory(std::FILE* out, std::string_view displayName) {
+bool createCategory(const ToolContext& context, std::string_view displayName) {
+    std::FILE* const out = context.out;
     int firstNumber = 0;
     for (;;) {
-        std::optional<int> number = nextFreeCategoryNumber(firstNumber);
+        std::optional<int> number = nextFreeCategoryNumber(context, firstNumber);
         if (!number) {
             std::fputs("ERROR: Category limit reached (1000 categories)\n", out);
             return false;
@@ -103,8 +112,8 @@ bool createCategory(std::FILE* out, std::string_view displayName) {
         if (!staged) {
             return false;  // the staging folder went with it: nothing was made
         }
-        if (!createEmptyPreferencesFile(identifier)) {
-            if (categoryPrefsExist(identifier)) {
+        if (!createEmptyPreferencesFile(context.preferences(), identifier)) {
+            if (preferencesFileExists(context.preferences(), identifier)) {
                 // Another run took this number between the look and now.
                 firstNumber = *number + 1;
                 continue;
@@ -118,7 +127,7 @@ bool createCategory(std::FILE* out, std::string_view displayName) {
             case StagedBundle::Outcome::Taken:
                 // Something appeared at the bundle path meanwhile: the
                 // preferences file this run made goes, the next number is tried.
-                if (!removeCategoryParts(out, identifier, false, true)) {
+                if (!removeCategoryParts(context, identifier, false, true)) {
                     return false;
                 }
                 firstNumber = *number + 1;
@@ -127,7 +136,7 @@ bool createCategory(std::FILE* out, std::string_view displayName) {
                 break;
         }
         printMessage(out, "ERROR: Unable to create directory: %s\n", path);
-        removeCategoryParts(out, identifier, false, true);
+        removeCategoryParts(context, identifier, false, true);
         return false;
     }
 }
@@ -172,7 +181,8 @@ bool renameCategory(std::FILE* out, std::string_view identifier, std::string_vie
     return false;
 }
 
-bool removeCategoryParts(std::FILE* out, std::string_view identifier, bool bundle, bool preferences) {
+bool removeCategoryParts(const ToolContext& context, std::string_view identifier, bool bundle, bool preferences) {
+    std::FILE* const out = context.out;
     std::optional<LeftoverFolder> movedAway;
     if (bundle) {
         const std::string bundlePath = bundlePathForIdentifier(identifier);
@@ -182,7 +192,7 @@ bool removeCategoryParts(std::FILE* out, std::string_view identifier, bool bundl
         }
     }
     bool removed = true;
-    if (preferences && removePreferencesFile(identifier) == RemoveOutcome::Failed) {
+    if (preferences && removePreferencesFile(context.preferences(), identifier) == RemoveOutcome::Failed) {
         printMessage(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
         removed = false;
     }
@@ -195,8 +205,8 @@ bool removeCategoryParts(std::FILE* out, std::string_view identifier, bool bundl
     return removed;
 }
 
-bool removeCategoryFiles(std::FILE* out, std::string_view identifier) {
-    return removeCategoryParts(out, identifier, true, true);
+bool removeCategoryFiles(const ToolContext& context, std::string_view identifier) {
+    return removeCategoryParts(context, identifier, true, true);
 }
 
 }  // namespace nestora::tool

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/Plist.h"
+#include "tool/ToolContext.h"
 
 namespace nestora::tool {
 
@@ -26,13 +27,17 @@ inline constexpr std::string_view kLauncherFiles[] = {"blank.png", "NestoraLaunc
 // "/Applications/Category%03d.app"
 std::string categoryBundlePathForNumber(int number);
 
+// Whether a directory name is one the tool numbers its categories with:
+// "Category" and three digits.
+bool isNumberedCategoryName(std::string_view directoryName);
+
 // The bundle path of the lowest number from `firstNumber` on that is free:
 // nothing at its bundle path and no preferences file left behind under its
 // identifier (a category whose bundle was lost keeps its items and settings
 // until it is repaired or deleted). None when every number is taken.
-std::optional<std::string> nextFreeCategoryPath(int firstNumber = 0);
+std::optional<std::string> nextFreeCategoryPath(const ToolContext& context, int firstNumber = 0);
 // The same as a number.
-std::optional<int> nextFreeCategoryNumber(int firstNumber = 0);
+std::optional<int> nextFreeCategoryNumber(const ToolContext& context, int firstNumber = 0);
 
 // The eleven-key Info.plist of a category bundle, display name = directory name.
 plist::Dictionary categoryInfoDictionary(std::string_view identifier);
@@ -51,13 +56,13 @@ BundleOutcome createCategoryBundle(std::FILE* out, std::string_view bundlePath, 
 
 // createPrefsFile: a zero-byte preferences file, created O_EXCL|O_NOFOLLOW in
 // the user's preferences folder. Prints its error and returns false on failure.
-bool createPrefsFile(std::FILE* out, std::string_view identifier);
+bool createPrefsFile(const ToolContext& context, std::string_view identifier);
 
 // createCategory (--create): true when the category is complete. The bundle
 // is made whole under a staging name, the preferences file is made, and one
 // rename puts the bundle into place with the display name already in its
 // Info.plist. A failed create removes only what this run made.
-bool createCategory(std::FILE* out, std::string_view displayName);
+bool createCategory(const ToolContext& context, std::string_view displayName);
 
 // renameCategory: sets CFBundleDisplayName, keeping every other key. The new
 // Info.plist replaces the old one through a temporary file, so a failure
@@ -67,9 +72,9 @@ bool renameCategory(std::FILE* out, std::string_view identifier, std::string_vie
 // removeCategoryFiles: takes the bundle out of the category's name in one
 // rename, removes the preferences file, then empties the bundle's folder;
 // stops when the bundle cannot be taken away.
-bool removeCategoryFiles(std::FILE* out, std::string_view identifier);
+bool removeCategoryFiles(const ToolContext& context, std::string_view identifier);
 
 // The same for the parts selected (the rollback of a create).
-bool removeCategoryParts(std::FILE* out, std::string_view identifier, bool bundle, bool preferences);
+bool removeCategoryParts(const ToolContext& context, std::string_view identifier, bool bundle, bool preferences);
 
 }  // namespace nestora::tool

@@ -114,11 +114,16 @@ void printUsage(std::FILE* out) {
         out);
 }
 
-int runTool(int argc, char** argv, const ToolContext& context) {
-    if (!invokerIsServed()) {
-        std::fputs(std::string(kInvokerRefusal).c_str(), context.out);
+int runTool(int argc, char** argv, const ToolContext& given) {
+    // The preferences folder is opened once, here: its owner decides whom
+    // the tool serves, and every operation works through this descriptor.
+    const InvokerCheck invoker = checkInvoker();
+    if (!invoker.served) {
+        std::fputs(std::string(kInvokerRefusal).c_str(), given.out);
         return 1;
     }
+    ToolContext context = given;
+    context.preferencesFolder = &invoker.preferencesFolder;
     // Laid by any run, so that a restore running as the user finds it.
     layCategoryLockFile();
     if (argc <= 1) {
@@ -138,14 +143,14 @@ int runTool(int argc, char** argv, const ToolContext& context) {
         }
         switch (option) {
             case 'l':
-                printCategoryList(context.out);
+                printCategoryList(context);
                 break;
             case 's':
                 withCategory(context, optarg, [&](const std::string& id) { showCategory(context, id); });
                 break;
             case 'c':
                 if (lock.hold()) {
-                    createCategory(context.out, displayNameFromArgument(optarg));
+                    createCategory(context, displayNameFromArgument(optarg));
                 }
                 break;
             case 'd':
@@ -158,12 +163,10 @@ int runTool(int argc, char** argv, const ToolContext& context) {
                 pending.displayName = displayNameFromArgument(optarg);
                 break;
             case 'r':
-                changingCategory(context, lock, optarg,
-                                 [&](const std::string& id) { repairCategory(context.out, id); });
+                changingCategory(context, lock, optarg, [&](const std::string& id) { repairCategory(context, id); });
                 break;
             case 'u':
-                changingCategory(context, lock, optarg,
-                                 [&](const std::string& id) { upgradeCategory(context.out, id); });
+                changingCategory(context, lock, optarg, [&](const std::string& id) { upgradeCategory(context, id); });
                 break;
             case 'h':
                 printUsage(context.out);
@@ -171,9 +174,9 @@ int runTool(int argc, char** argv, const ToolContext& context) {
             case 0: {
                 const std::string_view name = longIndex >= 0 ? kLongOptions[longIndex].name : "";
                 if (name == "repairall" && lock.hold()) {
-                    repairEveryCategory(context.out);
+                    repairEveryCategory(context);
                 } else if (name == "upgradeall" && lock.hold()) {
-                    upgradeEveryCategory(context.out);
+                    upgradeEveryCategory(context);
                 } else if (name == "restore" && lock.hold()) {
                     restoreCategories(context, optarg);
                 }

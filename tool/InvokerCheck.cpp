@@ -1,21 +1,20 @@
 #include "tool/InvokerCheck.h"
 
 #include "common/CategoryNaming.h"
-#include "platform/PrivilegedFiles.h"
 
 namespace nestora::tool {
 
-bool invokerIsServed() {
+InvokerCheck checkInvoker() {
+    InvokerCheck check;
+    check.preferencesFolder = privileged::openFolder(kCategoryPreferencesFolder);
     const uid_t invoker = privileged::invokingUser();
     if (invoker == 0) {
-        return true;
+        check.served = true;
+    } else if (check.preferencesFolder) {
+        const auto owner = privileged::ownerOf(*check.preferencesFolder);
+        check.served = owner && *owner == invoker;
     }
-    auto folder = privileged::openFolder(kCategoryPreferencesFolder);
-    if (!folder) {
-        return false;
-    }
-    const auto owner = privileged::ownerOf(*folder);
-    return owner && *owner == invoker;
+    return check;
 }
 
 }  // namespace nestora::tool

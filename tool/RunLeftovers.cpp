@@ -32,9 +32,10 @@ bool isBundleTemporary(std::string_view entry) {
 }
 
 // A staging folder whose create had made everything: renamed into place.
-bool finishCreate(const privileged::FileDescriptor& applications, const LeftoverFolder& folder) {
+bool finishCreate(const ToolContext& context, const privileged::FileDescriptor& applications,
+                  const LeftoverFolder& folder) {
     const std::string identifier = std::string(kCategoryIdentifierPrefix) + folder.directoryName;
-    if (categoryBundleExists(identifier) || !categoryPrefsExist(identifier)) {
+    if (categoryBundleExists(identifier) || !preferencesFileExists(context.preferences(), identifier)) {
         return false;
     }
     auto staging = privileged::openFolderAt(applications, folder.name);
@@ -46,14 +47,16 @@ bool finishCreate(const privileged::FileDescriptor& applications, const Leftover
 }
 
 // The rest of a delete that had taken the bundle away: its preferences file,
-// unless the category is back or still holds items (they would stay hidden).
-void finishDelete(std::FILE* out, const LeftoverFolder& folder) {
+// unless the category is back or still holds items, or may (they would stay
+// hidden).
+void finishDelete(const ToolContext& context, const LeftoverFolder& folder) {
     const std::string identifier = std::string(kCategoryIdentifierPrefix) + folder.directoryName;
-    if (categoryBundleExists(identifier) || !readCategoryItems(identifier).empty()) {
+    const auto items = readCategoryItems(context.preferences(), identifier);
+    if (categoryBundleExists(identifier) || !items || !items->empty()) {
         return;
     }
-    if (removePreferencesFile(identifier) == RemoveOutcome::Failed) {
-        printMessage(out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
+    if (removePreferencesFile(context.preferences(), identifier) == RemoveOutcome::Failed) {
+        printMessage(context.out, "ERROR: Unable to remove %s\n", prefsPathForIdentifier(identifier));
     }
 }
 
@@ -70,7 +73,8 @@ void removeTemporaryFile(std::FILE* out, const privileged::FileDescriptor& folde
 
 }  // namespace
 
-void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName) {
+void settleLeftoverFolders(const ToolContext& context, std::optional<std::string_view> onlyDirectoryName) {
+    std::FILE* const out = context.out;
     auto applications = privileged::openFolder(kApplicationsFolder);
     if (!applications) {
         return;
@@ -86,7 +90,7 @@ void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyD
             continue;
         }
         const std::string path = leftoverFolderPath(*folder);
-        if (folder->kind == LeftoverKind::Staging && finishCreate(*applications, *folder)) {
+        if (folder->kind == LeftoverKind::Staging && finishCreate(context, *applications, *folder)) {
             printMessage(out, "Finished creating category: %s\n",
                          joinPath(kApplicationsFolder, folder->directoryName + ".app"));
             continue;
@@ -99,7 +103,7 @@ void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyD
             printMessage(out, "Removed unfinished category: %s\n", path);
         } else {
             printMessage(out, "Finished deleting category: %s\n", path);
-            finishDelete(out, *folder);
+            finishDelete(context, *folder);
         }
     }
 }
@@ -123,8 +127,8 @@ void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor
     }
 }
 
-void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier) {
-    auto folder = privileged::openFolder(kCategoryPreferencesFolder);
+void removePreferencesTemporaryFiles(const ToolContext& context, std::optional<std::string_view> onlyIdentifier) {
+    const auto& folder = context.preferences();
     if (!folder) {
         return;
     }
@@ -150,7 +154,7 @@ void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_v
             continue;
         }
         // The folder is the user's: only the name goes, whatever it points at.
-        removeTemporaryFile(out, *folder, entry, joinPath(kCategoryPreferencesFolder, entry));
+        removeTemporaryFile(context.out, *folder, entry, joinPath(kCategoryPreferencesFolder, entry));
     }
 }
 

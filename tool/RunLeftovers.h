@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/PrivilegedFiles.h"
+#include "tool/ToolContext.h"
 
 namespace nestora::tool {
 
@@ -22,7 +23,7 @@ namespace nestora::tool {
 // (the create had made everything); any other is removed. A deleting
 // folder is removed, and the delete it belonged to is finished: the
 // preferences file goes too when the category has no bundle and no items.
-void settleLeftoverFolders(std::FILE* out, std::optional<std::string_view> onlyDirectoryName);
+void settleLeftoverFolders(const ToolContext& context, std::optional<std::string_view> onlyDirectoryName);
 
 // Whether a bundle (open) holds temporary files a killed run left.
 bool bundleHoldsTemporaryFiles(const privileged::FileDescriptor& bundle);
@@ -32,7 +33,7 @@ void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor
 
 // Removes the temporary files left beside category preferences files: those
 // of one category, or of all of them.
-void removePreferencesTemporaryFiles(std::FILE* out, std::optional<std::string_view> onlyIdentifier);
+void removePreferencesTemporaryFiles(const ToolContext& context, std::optional<std::string_view> onlyIdentifier);
 
 // Gives a category bundle (open) the launcher files it lacks, each written
 // whole before it appears.

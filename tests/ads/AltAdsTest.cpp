@@ -310,7 +310,9 @@ TEST_F(Strip, LinksInTheOwnAdStayOnlyOnTheMakersHost) {
 
     view.linkClicked(QUrl(QStringLiteral("about:blank")));
     view.linkClicked(QUrl(QStringLiteral("file:///etc/passwd")));
+    view.linkClicked(QUrl(QStringLiteral("ssh://evil.example")));
     EXPECT_EQ(opened_.size(), 1u);
+    EXPECT_TRUE(waitForLine("AltAds ignored a link with the scheme ssh\n"));
 
     view.linkClicked(QUrl(QStringLiteral("/more.php")));  // relative: the maker's host
     ASSERT_TRUE(test::waitUntil([&] { return view.toPlainText().contains(QStringLiteral("More from the maker")); }));

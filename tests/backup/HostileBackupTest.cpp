@@ -7,6 +7,7 @@
 
 #include "backup/BackupFormat.h"
 #include "tests/backup/BackupHarness.h"
+#include "tests/support/ExpandingPlist.h"
 
 namespace nestora::test {
 namespace {
@@ -84,6 +85,15 @@ TEST_F(HostileBackup, AFileLargerThanABackupCanBeIsNotRead) {
     RunResult result = device.backup({"restore", kBackupFile});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_NE(result.err.find("larger than 64 MB"), std::string::npos) << result.err;
+}
+
+TEST_F(HostileBackup, AFileThatWouldExpandPastMemoryIsRefusedWhole) {
+    // Under 1 MB, its categories one 900 KB string named 40,000 times.
+    expectRefusedWhole(expandingList("Categories"), "the file is not a readable property list");
+    device.writeFile(kBackupFile, expandingList("Categories"));
+    RunResult listed = device.backup({"list", kBackupFile});
+    EXPECT_EQ(listed.exitStatus, 1);
+    EXPECT_NE(listed.err.find("is refused"), std::string::npos) << listed.err;
 }
 
 TEST_F(HostileBackup, PartsTheToolWouldRefuseAreSkippedAndNothingIsWrittenOutsideTheCategories) {

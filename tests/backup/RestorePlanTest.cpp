@@ -49,6 +49,15 @@ std::string describe(const std::vector<PlannedCategory>& plan) {
     return text;
 }
 
+TEST(RestorePlan, ACategoryWithABundleKeepsOnlyANumberedName) {
+    // The tool makes no bundle under a name that is neither numbered nor
+    // named by a preferences file; a domain without a bundle keeps its name.
+    Backup backup;
+    backup.categories = {wanted("Games", "Games"), wanted("Recent", std::nullopt), wanted("Category000", "Work")};
+    const auto plan = planRestore(backup, {}, {}, freeUnless({}));
+    EXPECT_EQ(describe(plan), "make:Category001 make:Recent make:Category000 ");
+}
+
 TEST(RestorePlan, OwnNamesFirstThenTheLowestNumberNoOneHas) {
     Backup backup;
     backup.categories = {wanted("Category001", "Taken"), wanted("Category000", "Own"), wanted("Category002", "Own too")};

@@ -47,6 +47,8 @@ protected:
     void SetUp() override {
         services.executables["com.apple.mobilesafari"] = "/Applications/MobileSafari.app/MobileSafari";
         services.executables["com.example.chirp"] = "/var/mobile/Applications/C1/Chirp.app/Chirp";
+        device.makeApp("/Applications/MobileSafari.app", "com.apple.mobilesafari", "Safari", "MobileSafari");
+        device.makeApp("/var/mobile/Applications/C1/Chirp.app", "com.example.chirp", "Chirp", "Chirp");
     }
     TestDevice device;
     FakeServices services;

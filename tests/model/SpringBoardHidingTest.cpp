@@ -30,6 +30,8 @@ protected:
         std::filesystem::copy_file(NESTORA_TEST_HIDE_LIBRARY, device.host("/usr/lib/hide.dylib"));
         services.executables["com.example.game"] = "/var/mobile/Applications/C1/Game.app/Game";
         services.executables["com.example.chat"] = "/Applications/Chat.app/Chat";
+        device.makeApp("/var/mobile/Applications/C1/Game.app", "com.example.game", "Game", "Game");
+        device.makeApp("/Applications/Chat.app", "com.example.chat", "Chat", "Chat");
         application.services = &services;
     }
     std::string hiddenIcons() const { return test::plistlibJson(device.host(kHiddenIcons)).value_or("<none>"); }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,11 @@ std::string arrayOf(const std::vector<std::uint64_t>& refs, std::size_t refSize)
     }
     for (auto ref : refs) appendBigEndian(object, ref, refSize);
     return object;
+}
+
+// The binary guard with the widest byte budget.
+bool withinLimits(std::string_view bytes) {
+    return plist::binaryWithinLimits(bytes, plist::kMaxDepth, plist::kMaxExpandedBytes);
 }
 
 // Object i is an array holding object i + 1; the last is empty.
@@ -174,24 +180,23 @@ TEST(PlatformPlistNodes, DeepTreesAreConvertedAndFreedWithoutRecursion) {
 
 TEST(PlatformPlistGuard, RefusesCyclesAndReferencesOutOfBounds) {
     // An array holding itself.
-    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({arrayOf({0}, 1)}, 1), plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits(binaryPlist({arrayOf({0}, 1)}, 1)));
     // A two-object cycle below the top.
-    EXPECT_FALSE(plist::binaryWithinLimits(
-        binaryPlist({arrayOf({1}, 1), arrayOf({2}, 1), arrayOf({1}, 1)}, 1), plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits(binaryPlist({arrayOf({1}, 1), arrayOf({2}, 1), arrayOf({1}, 1)}, 1)));
     // A reference past the last object.
-    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({arrayOf({5}, 1)}, 1), plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits(binaryPlist({arrayOf({5}, 1)}, 1)));
     // A top object that does not exist.
-    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({arrayOf({}, 1)}, 1, 3), plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits(binaryPlist({arrayOf({}, 1)}, 1, 3)));
     // An array claiming more references than the file holds.
     std::string lying = arrayOf({}, 1);
     lying[0] = static_cast<char>(0xAE);
-    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({lying}, 1), plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits(binaryPlist({lying}, 1)));
     // A trailer whose offset table runs past the end.
     std::string bytes = binaryPlist({arrayOf({}, 1)}, 1);
     bytes[bytes.size() - 1] = static_cast<char>(0x7F);
-    EXPECT_FALSE(plist::binaryWithinLimits(bytes, plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits(bytes));
     EXPECT_FALSE(plist::parse(bytes));
-    EXPECT_FALSE(plist::binaryWithinLimits("bplist00", plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits("bplist00"));
 }
 
 std::string doublingLevels(std::uint64_t levels) {
@@ -217,6 +222,98 @@ TEST(PlatformPlistGuard, SharedObjectsCountOncePerReference) {
     EXPECT_TRUE(node->array() && node->array()->empty());
 }
 
+// An object with a length (string, UTF-16 string, data): its marker, the
+// length as a 4-byte integer, then its bytes.
+std::string sized(unsigned kind, std::uint64_t count, const std::string& payload) {
+    std::string object;
+    object.push_back(static_cast<char>((kind << 4) | 0x0F));
+    object.push_back(static_cast<char>(0x12));
+    appendBigEndian(object, count, 4);
+    return object + payload;
+}
+
+// An array whose every element is object 1, `shared`.
+std::string referencedOften(const std::string& shared, std::size_t references) {
+    return binaryPlist({arrayOf(std::vector<std::uint64_t>(references, 1), 2), shared}, 2);
+}
+
+TEST(PlatformPlistGuard, SharedBytesCountOncePerReference) {
+    // A preferences file under 1 MB whose one string, referenced 40,000
+    // times, would ask libplist and the conversion for 36 GB.
+    const std::string huge = referencedOften(sized(0x5, 900'000, std::string(900'000, 'a')), 40'000);
+    ASSERT_LT(huge.size(), plist::kMaxInputBytes);
+    EXPECT_FALSE(plist::parse(huge));
+
+    // The same from under 64 KB, for every kind of object that holds bytes:
+    // referenced 2,000 times each is refused, a few times each is read.
+    const std::string text(20'000, 'a');
+    std::string utf16;
+    for (int i = 0; i < 10'000; ++i) utf16 += std::string("\x04\x10", 2);  // U+0410, two bytes as UTF-8
+    const std::vector<std::pair<std::string, std::function<std::string(std::size_t)>>> cases = {
+        {"a string", [&](std::size_t n) { return referencedOften(sized(0x5, text.size(), text), n); }},
+        {"a UTF-16 string", [&](std::size_t n) { return referencedOften(sized(0x6, 10'000, utf16), n); }},
+        {"data", [&](std::size_t n) { return referencedOften(sized(0x4, text.size(), text), n); }},
+        {"a dictionary with a long key",
+         [&](std::size_t n) {
+             const std::string dictionary("\xD1\x02\x03", 3);  // {object 2: object 3}
+             return binaryPlist({arrayOf(std::vector<std::uint64_t>(n, 1), 1), dictionary,
+                                 sized(0x5, text.size(), text), "\x09"},
+                                1);
+         }},
+    };
+    for (const auto& [what, make] : cases) {
+        SCOPED_TRACE(what);
+        const std::string often = make(2'000);
+        ASSERT_LT(often.size(), 64u * 1024u);
+        EXPECT_FALSE(plist::parse(often));
+        EXPECT_TRUE(plist::parse(make(3)));
+    }
+}
+
+TEST(PlatformPlistGuard, WhatRealWritersShareStaysWithinTheBudget) {
+    // Three thousand categories' settings, every key and most values shared
+    // by the writer: many times the file's size once expanded.
+    plist::Array categories;
+    for (int i = 0; i < 3'000; ++i) {
+        plist::Dictionary settings;
+        for (const char* key : {"showCategoryName", "showIconLabels", "saveImageOnExit", "useBackgroundImage",
+                                "leftRightScroll", "leftRightRowsPerColumn", "iconFontColor", "iconThemeName",
+                                "keepResident"}) {
+            settings[key] = plist::Value(std::string("the same value for every category"));
+        }
+        settings["items"] = plist::Value(plist::Array{plist::Value("com.example.shared.application")});
+        categories.emplace_back(std::move(settings));
+    }
+    const plist::Value written(std::move(categories));
+    const std::string bytes = plist::toBinary(written);
+    ASSERT_LT(bytes.size(), plist::kMaxInputBytes);
+    EXPECT_EQ(plist::parse(bytes), written);
+
+    // Our writer shares every equal string, so what it writes of a list
+    // naming one app ten thousand times is a thirtieth of the tree it holds;
+    // it reads all the same.
+    plist::Array items(10'000, plist::Value("com.example.one.application.named.often"));
+    const plist::Value often(plist::Dictionary{{"items", plist::Value(std::move(items))}});
+    const auto fromXml = plist::parse(plist::toXml(often));
+    ASSERT_TRUE(fromXml);
+    const std::string rewritten = plist::toBinary(*fromXml);
+    ASSERT_LT(rewritten.size() * 16, 10'000u * 39u);
+    EXPECT_EQ(plist::parse(rewritten), often);
+
+    // A reader allowed larger files (a backup's icons) may expand to its
+    // own limit, past the fixed cap.
+    const plist::Value icon(plist::Data(plist::kMaxExpandedBytes + 1024, 0x42));
+    EXPECT_EQ(plist::parse(plist::toBinary(icon), 2 * plist::kMaxExpandedBytes), icon);
+}
+
+TEST(PlatformPlistGuard, XmlObjectsAreCountedToo) {
+    std::string xml = "<plist version=\"1.0\"><array>";
+    for (std::uint64_t i = 0; i < plist::kMaxExpandedObjects; ++i) xml += "<true/>";
+    EXPECT_FALSE(plist::xmlWithinLimits(xml + "</array></plist>", plist::kMaxDepth));
+    xml.resize(xml.size() - 7);  // the array itself is one object
+    EXPECT_TRUE(plist::xmlWithinLimits(xml + "</array></plist>", plist::kMaxDepth));
+}
+
 TEST(PlatformPlistGuard, RefusesOversizedInput) {
     std::string xml = "<plist version=\"1.0\"><string>";
     xml.append(plist::kMaxInputBytes, 'a');
@@ -234,7 +331,7 @@ TEST(PlatformPlistGuardKeys, RefusesDictionaryKeysThatAreNotStrings) {
     // {1: 1}: libplist would abort on the integer key.
     const std::string integer = "\x10\x01";
     const std::string dict = std::string("\xD1\x01\x01", 3);
-    EXPECT_FALSE(plist::binaryWithinLimits(binaryPlist({dict, integer}, 1), plist::kMaxDepth));
+    EXPECT_FALSE(withinLimits(binaryPlist({dict, integer}, 1)));
     EXPECT_FALSE(plist::parse(binaryPlist({dict, integer}, 1)));
     const std::string nulKey = std::string("\x52k\0", 3);
     EXPECT_FALSE(plist::parse(binaryPlist({std::string("\xD1\x01\x02", 3), nulKey, integer}, 1)));

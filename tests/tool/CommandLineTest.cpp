@@ -182,7 +182,8 @@ TEST(ToolCommandLine, OperandsThatReadAsOptionsOrAreNotTextAreRefused) {
     // A C1 control (CSI, U+009B) is valid UTF-8 but drives terminals all the same.
     EXPECT_EQ(device.tool({"-r", "\xc2\x9b" "2J"}).out, "ERROR: Invalid category name: \\xc2\\x9b2J\n");
     EXPECT_FALSE(device.exists("/Applications/\xc2\x9b" "2J.app"));
-    // Text beyond ASCII is fine.
+    // Text beyond ASCII is fine, for a category its preferences file names.
+    device.writeFile(ToolDevice::prefsFile("Caf\xc3\xa9"), "");
     EXPECT_EQ(device.tool({"-r", "Caf\xc3\xa9"}).out, "");
     EXPECT_TRUE(device.exists("/Applications/Caf\xc3\xa9.app/Info.plist"));
 }

@@ -181,8 +181,9 @@ TEST(ToolShow, EmptyMissingOrDamagedItems) {
     EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
     device.writePrefs("Category000", "{'items': []}");
     EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+    // A file that cannot be read is damaged, never empty.
     device.writeFile(ToolDevice::prefsFile("Category000"), "<plist>broken");
-    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "ERROR: Category does not exist or is damaged.\n");
 
     // A bundle without preferences file cannot be shown; preferences without
     // a bundle can.

@@ -60,16 +60,34 @@ TEST_F(ToolPreferencesFolder, APlantedFileLinkIsNeitherReadNorWrittenThrough) {
     plantLink("/victim/secret.plist", ToolDevice::prefsFile("Category000"));
     device.installHideLibrary(NESTORA_RECORDING_HIDE_LIBRARY);
 
-    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "Category is empty.\n");
+    EXPECT_EQ(device.tool({"-s", "Category000"}).out, "ERROR: Category does not exist or is damaged.\n");
     // Repair sees the link as the preferences file and leaves it.
     EXPECT_EQ(device.tool({"-r", "Category000"}).out, "");
-    // Delete un-hides nothing it read through the link, cannot clear "items"
-    // in it, and removes the link.
+    // Delete reads nothing through the link; not knowing which apps the
+    // category holds, it un-hides none and removes nothing.
     EXPECT_EQ(device.tool({"-d", "Category000"}).out,
-              "ERROR: Unable to save preferences for com.quarvek.nestora.Category000\n");
+              "ERROR: Unable to read preferences for com.quarvek.nestora.Category000\n");
     EXPECT_TRUE(device.hideCalls().empty());
-    EXPECT_FALSE(device.exists(ToolDevice::prefsFile("Category000")));
+    EXPECT_TRUE(device.exists(ToolDevice::prefsFile("Category000")));
+    EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
     EXPECT_NE(device.plistJson("/victim/secret.plist")->find("root-only-secret"), std::string::npos);
+}
+
+TEST_F(ToolPreferencesFolder, AFolderSwappedInDuringARunIsNotUsed) {
+    // The folder the run checked is the one it works in to the end, even
+    // when another takes its name half-way (here while apps are un-hidden).
+    device.makeCategory("Category000", "Games");
+    device.writePrefs("Category000", "{'items': ['com.example.game']}");
+    device.makeFolder("/var/mobile/Library/Swapped");
+    device.writePrefs("Category000", "{'items': ['planted']}");
+    std::filesystem::rename(device.host(ToolDevice::prefsFile("Category000")),
+                            device.host("/var/mobile/Library/Swapped/com.quarvek.nestora.Category000.plist"));
+    device.writePrefs("Category000", "{'items': ['com.example.game']}");
+    device.installHideLibrary(NESTORA_SWAPPING_HIDE_LIBRARY);
+
+    EXPECT_EQ(device.tool({"-d", "Category000"}).out, "");
+    EXPECT_FALSE(device.exists("/var/mobile/Library/Checked/com.quarvek.nestora.Category000.plist"));
+    EXPECT_NE(device.plistJson(ToolDevice::prefsFile("Category000"))->find("planted"), std::string::npos);
 }
 
 TEST_F(ToolPreferencesFolder, RemovingItemsKeepsTheFilesOwnerAndMode) {
@@ -78,7 +96,7 @@ TEST_F(ToolPreferencesFolder, RemovingItemsKeepsTheFilesOwnerAndMode) {
     const std::string file = device.host(ToolDevice::prefsFile("Category000"));
     ASSERT_EQ(chown(file.c_str(), kUserId, kUserId), 0);
     ASSERT_EQ(chmod(file.c_str(), 0600), 0);
-    ASSERT_TRUE(tool::removeCategoryItems("com.quarvek.nestora.Category000"));
+    ASSERT_TRUE(tool::removeCategoryItems(tool::openPreferencesFolder(), "com.quarvek.nestora.Category000"));
     struct stat st{};
     ASSERT_EQ(lstat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, kUserId);
@@ -88,7 +106,7 @@ TEST_F(ToolPreferencesFolder, RemovingItemsKeepsTheFilesOwnerAndMode) {
     // Through a planted link nothing is read, so nothing is written either.
     std::filesystem::remove(file);
     plantLink("/victim/secret.plist", ToolDevice::prefsFile("Category000"));
-    EXPECT_FALSE(tool::removeCategoryItems("com.quarvek.nestora.Category000"));
+    EXPECT_FALSE(tool::removeCategoryItems(tool::openPreferencesFolder(), "com.quarvek.nestora.Category000"));
     EXPECT_NE(device.plistJson("/victim/secret.plist")->find("root-only-secret"), std::string::npos);
 }
 

@@ -73,7 +73,8 @@ RunResult ToolPrivilegedRun::runAsUser(const std::vector<std::string>& arguments
     const std::string asUser = "--userspec=" + uid + ":" + gid;
     const std::string groups = "--groups=" + gid;
     // Limits pass through the set-user-id exec unchanged.
-    const std::string limit = options.stackKiB ? "ulimit -s " + std::to_string(*options.stackKiB) + " && " : "";
+    std::string limit = options.stackKiB ? "ulimit -s " + std::to_string(*options.stackKiB) + " && " : "";
+    if (options.addressSpaceKiB) limit += "ulimit -v " + std::to_string(*options.addressSpaceKiB) + " && ";
     const std::string mountProc = withProc ? "mount -t proc proc \"$0/proc\" && " : "";
     std::vector<std::string> argv = {"/bin/sh", "-c",
                                      mountProc + limit + "exec /usr/sbin/chroot " + asUser + " " + groups +

@@ -19,11 +19,13 @@ namespace nestora::test {
 inline constexpr const char* kInstalledTool = "/Applications/Nestora.app/NestoraTool";
 
 // How one run is made: by whom (the fixture's user, who owns the preferences
-// folder, unless given) and with what stack limit (the invoker's to set).
+// folder, unless given) and with what stack and address-space limits (the
+// invoker's to set).
 struct PrivilegedRunOptions {
     std::optional<uid_t> uid = std::nullopt;
     std::optional<gid_t> gid = std::nullopt;
     std::optional<unsigned> stackKiB = std::nullopt;
+    std::optional<unsigned> addressSpaceKiB = std::nullopt;
 };
 
 class ToolPrivilegedRun : public ::testing::Test {

@@ -62,6 +62,23 @@ TEST(ToolRepair, RepairAllCoversBundlesAndPreferences) {
     EXPECT_EQ(device.readFile(ToolDevice::prefsFile("Category002")), "");
 }
 
+TEST(ToolRepair, MakesABundleOnlyForACategory) {
+    ToolDevice device;
+    // Any other name could be the folder of an app installed later.
+    EXPECT_EQ(device.tool({"-r", "Games"}).out, "ERROR: Category does not exist or is damaged.\n");
+    EXPECT_FALSE(device.exists("/Applications/Games.app"));
+    EXPECT_FALSE(device.exists(ToolDevice::prefsFile("Games")));
+    // A name the tool numbers its categories with is made whole, as a
+    // restore asks for it.
+    EXPECT_EQ(device.tool({"-r", "Category007"}).out, "");
+    EXPECT_TRUE(device.exists("/Applications/Category007.app/Info.plist"));
+    EXPECT_TRUE(device.exists(ToolDevice::prefsFile("Category007")));
+    // So is a name its preferences file makes a category.
+    device.writePrefs("Games", "{'items': []}");
+    EXPECT_EQ(device.tool({"-r", "Games"}).out, "");
+    EXPECT_TRUE(device.exists("/Applications/Games.app/Info.plist"));
+}
+
 TEST(ToolRepair, FailuresAreReportedAndLeaveNoPartialBundle) {
     ToolDevice device;
     device.writePrefs("Category001", "{}");

@@ -67,11 +67,15 @@ TEST(ToolRestoreList, MakesEachCategoryWholeWithItsNameAndIconAndFinishesOnesTha
     ToolDevice device;
     device.makeCategory("Category001", "Old");
     device.writePrefs("Category001", "{'items': ['com.example.kept']}");
+    // A name of another form is a category only when its preferences file is
+    // there; otherwise the list may not make a bundle of that name.
+    device.writePrefs("Work", "{}");
     writeList(device, {entry("Category000", "Games", pngBytes("games")), entry("Category001", "Music", pngBytes("music")),
-                       entry("Work", "Ünï \"quoted\"")});
+                       entry("Work", "Ünï \"quoted\""), entry("MobileMail", "Mail")});
     const RunResult run = device.tool({"--restore", std::string(kList)});
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, "ERROR: Category does not exist or is damaged.\n");
+    EXPECT_FALSE(device.exists("/Applications/MobileMail.app"));
     expectWhole(device, "Category000", "Games");
     expectWhole(device, "Category001", "Music", false);
     expectWhole(device, "Work", "Ünï \"quoted\"");
@@ -85,7 +89,7 @@ TEST(ToolRestoreList, MakesEachCategoryWholeWithItsNameAndIconAndFinishesOnesTha
 
     // The same list again changes nothing.
     const std::string before = device.readFile("/Applications/Category000.app/Info.plist");
-    EXPECT_EQ(device.tool({"--restore", std::string(kList)}).out, "");
+    EXPECT_EQ(device.tool({"--restore", std::string(kList)}).out, "ERROR: Category does not exist or is damaged.\n");
     EXPECT_EQ(device.readFile("/Applications/Category000.app/Info.plist"), before);
 }
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "tests/support/ExpandingPlist.h"
 #include "tests/support/PythonPlist.h"
 #include "tests/tool/PrivilegedRun.h"
 
@@ -106,11 +107,11 @@ TEST_F(ToolSetUidAttack, ADeepListPastTheXmlGuardCrashesNothing) {
     EXPECT_EQ(run.out, "Safari            com.apple.mobilesafari\n");
     run = runAsUser({"-s", "Category000"}, smallStack);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.out, "Category is empty.\n");
+    EXPECT_EQ(run.out, "ERROR: Category does not exist or is damaged.\n");
     run = runAsUser({"-d", "Category000"}, smallStack);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_FALSE(device.exists("/Applications/Category000.app"));
+    EXPECT_EQ(run.out, "ERROR: Unable to read preferences for com.quarvek.nestora.Category000\n");
+    EXPECT_TRUE(device.exists("/Applications/Category000.app"));
 }
 
 TEST_F(ToolSetUidAttack, AppInfoPlistsAreReadWithTheCallersRightsNotThroughLinks) {
@@ -139,17 +140,19 @@ TEST_F(ToolSetUidAttack, HardLinkedOrForeignPreferencesFilesAreNotRead) {
     // the user's folder; here root makes it for them.
     ASSERT_EQ(link(device.host("/secret/items.plist").c_str(), device.host(ToolDevice::prefsFile("Category001")).c_str()),
               0);
-    EXPECT_EQ(runAsUser({"-s", "Category001"}).out, "Category is empty.\n");
+    const std::string damaged = "ERROR: Category does not exist or is damaged.\n";
+    EXPECT_EQ(runAsUser({"-s", "Category001"}).out, damaged);
 
     // A file of a third user, not the folder's owner.
     device.writePrefs("Category002", "{'items': ['someone-elses-item']}");
     ASSERT_EQ(chown(device.host(ToolDevice::prefsFile("Category002")).c_str(), 4242, 4242), 0);
-    EXPECT_EQ(runAsUser({"-s", "Category002"}).out, "Category is empty.\n");
+    EXPECT_EQ(runAsUser({"-s", "Category002"}).out, damaged);
 
-    // Delete leaves root's file as it was and takes away only the name.
+    // Delete reads neither, so it changes nothing: root's file stays as it
+    // was, and so does the name.
     EXPECT_EQ(runAsUser({"-d", "Category001"}).out,
-              "ERROR: Unable to save preferences for com.quarvek.nestora.Category001\n");
-    EXPECT_FALSE(device.exists(ToolDevice::prefsFile("Category001")));
+              "ERROR: Unable to read preferences for com.quarvek.nestora.Category001\n");
+    EXPECT_TRUE(device.exists(ToolDevice::prefsFile("Category001")));
     EXPECT_NE(device.plistJson("/secret/items.plist")->find("root-secret-item"), std::string::npos);
 
     // The owner's and root's own files are read.
@@ -157,6 +160,84 @@ TEST_F(ToolSetUidAttack, HardLinkedOrForeignPreferencesFilesAreNotRead) {
     EXPECT_EQ(runAsUser({"-s", "Category003"}).out, "Safari            com.apple.mobilesafari\n");
     giveToUser(ToolDevice::prefsFile("Category003"));
     EXPECT_EQ(runAsUser({"-s", "Category003"}).out, "Safari            com.apple.mobilesafari\n");
+}
+
+TEST_F(ToolSetUidAttack, AListThatWouldExpandPastMemoryIsUnreadableNotEmpty) {
+    // Without a limit an old reader asks the system for the 36 GB; with one,
+    // its allocation fails. Neither may pass for an empty list.
+    PrivilegedRunOptions limited;
+#if !defined(__SANITIZE_ADDRESS__)
+    limited.addressSpaceKiB = 1024 * 1024;
+#endif
+    const std::string expanding = expandingList("items");
+    ASSERT_LT(expanding.size(), 1024u * 1024u);
+    device.writeFile(ToolDevice::prefsFile("Category000"), expanding);
+    giveToUser(ToolDevice::prefsFile("Category000"));
+    // In an app's Info.plist, which every name lookup reads.
+    device.makeFolder("/var/mobile/Applications/BIG/Big.app");
+    for (const char* folder : {"/var/mobile/Applications", "/var/mobile/Applications/BIG",
+                               "/var/mobile/Applications/BIG/Big.app"}) {
+        giveToUser(folder);
+    }
+    device.writeFile("/var/mobile/Applications/BIG/Big.app/Info.plist", expandingList("Junk", "com.example.big"));
+    device.writePrefs("Category001", "{'items': ['com.apple.mobilesafari', 'com.example.big']}");
+    giveToUser(ToolDevice::prefsFile("Category001"));
+
+    RunResult run = runAsUser({"-s", "Category000"}, limited);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "ERROR: Category does not exist or is damaged.\n");
+    run = runAsUser({"-d", "Category000"}, limited);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "ERROR: Unable to read preferences for com.quarvek.nestora.Category000\n");
+    EXPECT_TRUE(device.readFile(ToolDevice::prefsFile("Category000")) == expanding) << "the file changed";
+    EXPECT_TRUE(device.exists("/Applications/Category000.app/Info.plist"));
+
+    run = runAsUser({"-s", "Category001"}, limited);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "Safari            com.apple.mobilesafari\n(null)            com.example.big\n");
+}
+
+TEST_F(ToolSetUidAttack, TheHideLibraryIsHandedOnlyRealBundlePaths) {
+    if (!withProc) {
+        GTEST_SKIP() << "the checked hide library is loaded through /proc, and no /proc can be mounted for the chroot";
+    }
+    // A library that edits what it is handed would edit these as root.
+    install(NESTORA_RECORDING_HIDE_LIBRARY, "/usr/lib/hide.dylib", 0755);
+    device.makeFolder("/decoy/var/log");  // the recording library writes under the variable the tool ignores
+    writeRootOnly("/secret/Hidden.app/Info.plist", "{'CFBundleIdentifier': 'com.example.hidden'}");
+    device.writeFile("/secret/Hidden.app/Evil", "#!/bin/sh\n");
+    ASSERT_EQ(chmod(device.host("/secret").c_str(), 0700), 0);
+    device.makeApp("/System/Thing.app", "com.example.linked", "Thing", "Thing");
+
+    const std::string container = "/var/mobile/Applications/EVIL";
+    const auto app = [&](const std::string& bundle, const std::string& literal) {
+        device.makeFolder(container + "/" + bundle);
+        ASSERT_TRUE(plistlibWrite(device.host(container + "/" + bundle + "/Info.plist"), literal, "xml"));
+    };
+    // A role that climbs out of the container, to a root-only folder.
+    app("Evil.app", "{'CFBundleIdentifier': 'com.example.evil', 'CFBundleExecutable': 'Evil', "
+                    "'UIRoleDisplayNames': {'../../../../secret/Hidden': 'Hidden'}}");
+    device.writeFile(container + "/Evil.app/Evil", "#!/bin/sh\n");
+    // An executable name that does the same.
+    app("Up.app", "{'CFBundleIdentifier': 'com.example.up', "
+                  "'CFBundleExecutable': '../../../../../System/Thing.app/Thing'}");
+    // A bundle folder that is a link out of the container.
+    fs::create_directory_symlink("../../../../System/Thing.app", device.host(container + "/Linked.app"));
+    for (const char* folder : {"/var/mobile/Applications", "/var/mobile/Applications/EVIL",
+                               "/var/mobile/Applications/EVIL/Evil.app", "/var/mobile/Applications/EVIL/Up.app",
+                               "/var/mobile/Applications/EVIL/Linked.app"}) {
+        giveToUser(folder);
+    }
+    device.writePrefs("Category001", "{'items': ['com.example.evil-../../../../secret/Hidden', 'com.example.up', "
+                                     "'com.example.linked', 'com.apple.mobilesafari']}");
+    giveToUser(ToolDevice::prefsFile("Category001"));
+
+    RunResult run = runAsUser({"-d", "Category001"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(linesOf(device.readFile("/decoy/var/log/hide-calls.log")),
+              (std::vector<std::string>{"UnHideIcon (null)", "UnHideIcon (null)", "UnHideIcon (null)",
+                                        "UnHideIcon /Applications/MobileSafari.app/Info.plist"}));
 }
 
 }  // namespace
