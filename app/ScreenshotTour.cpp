@@ -109,7 +109,8 @@ bool shoot(QWidget* window, const QDir& folder, const char* name) {
 }
 
 // The first row of a list in edit mode held by its grip and dragged down
-// past the second: the second has slid up to make room. Let go where it
+// three quarters of a row, over the second: the second has slid up to make
+// room while the held row floats between the two places. Let go where it
 // started, so nothing moves.
 bool shootRowMidDrag(nestora::ui::TableView& table, QWidget* window, const QDir& folder) {
     if (table.rowCount() < 2 || !table.isEditing()) {
@@ -124,7 +125,7 @@ bool shootRowMidDrag(nestora::ui::TableView& table, QWidget* window, const QDir&
     const auto moveTo = [&send](QPoint to) { send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton); };
     send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     moveTo(start + QPoint(0, 20));
-    moveTo(start + QPoint(0, table.rowHeight() + 12));
+    moveTo(start + QPoint(0, table.rowHeight() * 3 / 4));
     nestora::ui::Transition::finishAll();
     pump(50);
     const bool ok = grabNow(window, folder, "5b-row-mid-drag.png");

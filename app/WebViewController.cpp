@@ -45,6 +45,12 @@ void WebViewController::viewWillAppear() {
 
 void WebViewController::viewDidAppear() {
     removeProgressHud();
+    // The screen slides in: a page that loaded during the slide is shown
+    // already, and an overlay put up now would spin over it until the user
+    // left.
+    if (loadedOnce_) {
+        return;
+    }
     auto overlay = std::make_unique<ui::ProgressOverlay>();
     overlay->showInWindow(this);
     progressHud_ = overlay.release();  // the window owns it now
@@ -75,6 +81,7 @@ bool WebViewController::webViewShouldStartLoad(ui::WebView&, const QUrl& url, ui
 }
 
 void WebViewController::webViewDidFinishLoad(ui::WebView&) {
+    loadedOnce_ = true;
     removeProgressHud();
     webView_->show();
     emit loadFinished();

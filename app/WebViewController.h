@@ -64,6 +64,7 @@ private:
     ui::NavigationBar* titleBar_ = nullptr;
     ui::WebView* webView_ = nullptr;
     QPointer<ui::ProgressOverlay> progressHud_;
+    bool loadedOnce_ = false;  // the first load has finished
 };
 
 }  // namespace nestora::app

@@ -127,6 +127,18 @@ TEST_F(AppWebView, HelpPageHiddenUntilLoadedThenShown) {
     EXPECT_EQ(screen().modalViewController(), nullptr);
 }
 
+// The page may load while the screen still slides up: it is shown, and no
+// overlay is put up over it when the slide ends.
+TEST_F(AppWebView, APageLoadedDuringTheSlideGetsNoOverlayOverIt) {
+    QTest::mouseClick(screen().helpButton(), Qt::LeftButton);
+    auto* page = dynamic_cast<WebViewController*>(screen().modalViewController());
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return page->webView().isVisibleTo(page); }));
+    ui::Transition::finishAll();
+    EXPECT_EQ(page->progressHud(), nullptr);
+    EXPECT_TRUE(page->webView().isVisible());
+}
+
 TEST_F(AppWebView, ThePageIsShownWholeIn420Points) {
     screen().helpTapped();
     WebViewController* page = shown();
