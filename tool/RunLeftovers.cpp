@@ -109,8 +109,8 @@ void settleLeftoverFolders(const ToolContext& context, std::optional<std::string
 }
 
 bool bundleHoldsTemporaryFiles(const privileged::FileDescriptor& bundle) {
-    auto entries = privileged::listFolderAt(bundle);
-    return !entries || std::any_of(entries->begin(), entries->end(), isBundleTemporary);
+    const std::optional<bool> holds = privileged::folderHoldsNameAt(bundle, isBundleTemporary);
+    return !holds || *holds;
 }
 
 void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
