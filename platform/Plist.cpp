@@ -160,10 +160,14 @@ std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes) {
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys) {
     auto bytes = files::readFileNotThroughLink(devicePath, kMaxInputBytes);
     if (!bytes) return std::nullopt;
-    if (bytes->empty()) return Dictionary{};
+    return dictionaryKeysOf(*bytes, keys);
+}
+
+std::optional<Dictionary> dictionaryKeysOf(std::string_view bytes, std::initializer_list<std::string_view> keys) {
+    if (bytes.empty()) return Dictionary{};
     // Most Info.plists are plain dictionaries of strings: read those without
     // libplist, unless a wanted key holds something other than a string.
-    if (auto plain = readPlainDictionary(*bytes)) {
+    if (auto plain = readPlainDictionaryView(bytes)) {
         bool onlyStrings = true;
         for (std::string_view key : keys) {
             for (const auto& other : plain->otherKeys) onlyStrings = onlyStrings && other != key;
@@ -171,12 +175,12 @@ std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::i
         if (onlyStrings) {
             Dictionary result;
             for (std::string_view key : keys) {
-                if (auto text = plain->stringForKey(key)) result.insert_or_assign(std::string(key), Value(std::move(*text)));
+                if (auto text = plain->stringForKey(key)) result.insert_or_assign(std::string(key), Value(std::string(*text)));
             }
             return result;
         }
     }
-    Node node = parseNode(*bytes);
+    Node node = parseNode(bytes);
     if (!node || plist_get_node_type(node.get()) != PLIST_DICT) return std::nullopt;
     Dictionary result;
     for (std::string_view key : keys) {

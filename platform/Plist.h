@@ -109,6 +109,8 @@ std::optional<Dictionary> readDictionary(std::string_view devicePath);
 // are simply missing): scans that need a key or two of many files (bundles'
 // Info.plists) use this. A link at the path itself is not followed.
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys);
+// The same, of bytes already read.
+std::optional<Dictionary> dictionaryKeysOf(std::string_view bytes, std::initializer_list<std::string_view> keys);
 
 // Serialisations. XML is the platform writer's layout (tab-indented, with the
 // XML declaration and DOCTYPE); binary is format "bplist00" (version 1.0).
