@@ -11,6 +11,7 @@
 #include "platform/DeviceRoot.h"
 #include "platform/FileStatus.h"
 #include "platform/Files.h"
+#include "platform/OpenFolder.h"
 #include "platform/Plist.h"
 #include "platform/PrivilegedFiles.h"
 #include "platform/UniqueFd.h"
@@ -49,11 +50,12 @@ struct ReadInfoPlist {
 };
 
 // The index's entries read from one bundle's Info.plist.
-ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& parent, std::string folder) {
+ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& parent, std::string folder,
+                            const std::optional<std::string>& bytes) {
     ReadInfoPlist read{identity, std::nullopt, {}};
-    auto keys = plist::readDictionaryKeys(folder + "/Info.plist", {"CFBundleIdentifier", "CFBundleExecutable",
-                                                                   "CFBundleDisplayName", "CFBundleName",
-                                                                   "UIRoleDisplayNames"});
+    if (!bytes) return read;
+    auto keys = plist::dictionaryKeysOf(*bytes, {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
+                                                 "CFBundleName", "UIRoleDisplayNames"});
     if (!keys) return read;
     const plist::Value info(std::move(*keys));
     // The executable and the roles name files beside the Info.plist: a name
@@ -102,32 +104,46 @@ struct DeviceAppServices::State {
     }
 
     // Reads a bundle's Info.plist again unless its file is the one read last.
-    void refreshBundle(const std::string& parent, const std::string& name) {
+    // The parent folder is opened here unless the caller holds it open (a
+    // scan reads thousands of Info.plists: each is opened relative to its
+    // folder, and its identity taken from the file opened).
+    void refreshBundle(const std::string& parent, const std::string& name,
+                       const files::OpenFolder* parentFolder = nullptr) {
         const std::string folder = parent + "/" + name;
-        const auto identity = regularFileIdentity(folder + "/Info.plist");
-        if (!identity) {
+        std::optional<files::OpenFolder> opened;
+        if (parentFolder == nullptr && (opened = files::OpenFolder::open(parent))) parentFolder = &*opened;
+        struct stat status {};
+        const UniqueFd file = parentFolder ? parentFolder->openRegularFile(name + "/Info.plist", status) : UniqueFd();
+        if (!file) {
             read.erase(folder);
             return;
         }
+        const FileIdentity identity = identityOf(status);
         auto known = read.find(folder);
-        if (known == read.end() || !(known->second.identity == *identity)) {
-            read.insert_or_assign(folder, readInfoPlist(*identity, parent, folder));
+        if (known == read.end() || !(known->second.identity == identity)) {
+            read.insert_or_assign(folder, readInfoPlist(identity, parent, folder,
+                                                        files::readRegularFile(file.get(), plist::kMaxInputBytes)));
         }
     }
 
-    static std::vector<std::string> bundleNames(std::string_view folder) {
+    static std::vector<std::string> bundleNames(const std::optional<files::OpenFolder>& folder) {
         std::vector<std::string> names;
-        for (auto& name : files::listFolder(folder).value_or(std::vector<std::string>{})) {
+        for (auto& name : (folder ? folder->list() : std::nullopt).value_or(std::vector<std::string>{})) {
             if (endsWith(name, ".app")) names.push_back(std::move(name));
         }
         return names;
     }
 
-    void listSystemBundles() {
-        std::vector<std::string> names = bundleNames(kSystemApplications);
-        for (const auto& name : names) refreshBundle(std::string(kSystemApplications), name);
-        systemBundles = std::move(names);
+    // Lists a folder of bundles and reads what changed in it.
+    std::vector<std::string> refreshFolder(const std::string& parent) {
+        const std::optional<files::OpenFolder> folder = files::OpenFolder::open(parent);
+        if (!folder) return {};
+        std::vector<std::string> names = bundleNames(folder);
+        for (const auto& name : names) refreshBundle(parent, name, &*folder);
+        return names;
     }
+
+    void listSystemBundles() { systemBundles = refreshFolder(std::string(kSystemApplications)); }
 
     // Bundles in /Applications are not watched one by one (a device holds
     // thousands; inotify allows a user a few thousand watches in all): an
@@ -163,11 +179,7 @@ struct DeviceAppServices::State {
         return changed;
     }
 
-    void listContainer(const std::string& container) {
-        auto& names = containerBundles[container];
-        names = bundleNames(container);
-        for (const auto& name : names) refreshBundle(container, name);
-    }
+    void listContainer(const std::string& container) { containerBundles[container] = refreshFolder(container); }
 
     void listContainers() {
         containers.clear();
