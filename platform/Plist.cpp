@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/Files.h"
+#include "platform/PlainBinaryPlist.h"
 #include "platform/PlainPlist.h"
 #include "platform/PlistGuard.h"
 #include "platform/PlistNodes.h"
@@ -152,9 +153,20 @@ std::optional<Value> parse(std::string_view bytes) { return parse(bytes, kMaxInp
 
 std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes) {
     if (bytes.empty()) return Value(Dictionary{});
+    // Preferences files as every writer of them lays them out, without
+    // libplist; anything else through it.
+    if (auto quick = readPlainBinaryPlist(bytes, maxBytes)) return quick;
+    return parseFully(bytes, maxBytes);
+}
+
+std::optional<Value> parseFully(std::string_view bytes, std::size_t maxBytes) {
+    if (bytes.empty()) return Value(Dictionary{});
     Node node = parseNode(bytes, maxBytes);
     if (!node) return std::nullopt;
-    return valueFromNode(node.get(), kMaxDepth);
+    std::size_t depth = 0;
+    std::optional<Value> value = valueFromNode(node.get(), kMaxDepth, &depth);
+    if (value) freeKnownTree(std::move(node), depth);
+    return value;
 }
 
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys) {

@@ -97,6 +97,9 @@ std::optional<Value> parse(std::string_view bytes);
 // The same for input allowed up to `maxBytes` instead of kMaxInputBytes (a
 // backup carries every category's icon); depth and expansion stay guarded.
 std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes);
+// The same, always through libplist and its guard: what the quick reads
+// must agree with (tests and fuzz targets judge them by it).
+std::optional<Value> parseFully(std::string_view bytes, std::size_t maxBytes = kMaxInputBytes);
 
 // Reads a property-list file; none when it cannot be read or is malformed.
 // A zero-byte file reads as an empty dictionary.
