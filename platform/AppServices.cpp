@@ -3,6 +3,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <unordered_map>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "platform/FileStatus.h"
 #include "platform/Files.h"
 #include "platform/OpenFolder.h"
+#include "platform/PlainPlist.h"
 #include "platform/Plist.h"
 #include "platform/PrivilegedFiles.h"
 #include "platform/UniqueFd.h"
@@ -54,6 +56,32 @@ ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& par
                             const std::optional<std::string>& bytes) {
     ReadInfoPlist read{identity, std::nullopt, {}};
     if (!bytes) return read;
+    // Most Info.plists are plain dictionaries of strings: their keys are
+    // taken as they lie in the bytes. Roles, or any key of the five that is
+    // not a string there, take the way through values below.
+    if (auto plain = plist::readPlainDictionaryView(*bytes)) {
+        static constexpr std::string_view kKeys[] = {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
+                                                     "CFBundleName", "UIRoleDisplayNames"};
+        const bool onlyStrings = std::none_of(plain->otherKeys.begin(), plain->otherKeys.end(), [](std::string_view key) {
+            return std::find(std::begin(kKeys), std::end(kKeys), key) != std::end(kKeys);
+        });
+        if (onlyStrings && !plain->stringForKey("UIRoleDisplayNames")) {
+            const auto text = [&](std::string_view key) -> std::optional<std::string> {
+                auto found = plain->stringForKey(key);
+                return found ? std::optional<std::string>(*found) : std::nullopt;
+            };
+            const std::optional<std::string> executable = text("CFBundleExecutable");
+            if (executable && !isPlainPathComponent(*executable)) return read;
+            read.identifier = text("CFBundleIdentifier");
+            Bundle& bundle = read.bundle;
+            bundle.folder = std::move(folder);
+            bundle.parent = parent;
+            bundle.executable = executable.value_or("");
+            bundle.name = text("CFBundleDisplayName");
+            if (!bundle.name) bundle.name = text("CFBundleName");
+            return read;
+        }
+    }
     auto keys = plist::dictionaryKeysOf(*bytes, {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
                                                  "CFBundleName", "UIRoleDisplayNames"});
     if (!keys) return read;
