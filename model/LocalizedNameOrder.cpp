@@ -20,6 +20,14 @@ namespace {
 // "ß" and "SS". Folded texts compare bytewise, which for UTF-8 is code point
 // order. Text that is not valid UTF-8 compares by its raw bytes.
 std::string foldedName(const std::string& name) {
+    // ASCII text folds to its lower case, and nothing else in it changes.
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string lower = name;
+        for (char& c : lower) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        return lower;
+    }
     std::string folded;
     icu::StringByteSink<std::string> sink(&folded, static_cast<int32_t>(name.size()));
     UErrorCode status = U_ZERO_ERROR;
