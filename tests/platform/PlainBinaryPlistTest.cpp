@@ -10,6 +10,7 @@
 
 #include "platform/PlainBinaryPlist.h"
 #include "platform/Plist.h"
+#include "tests/support/ExpandingPlist.h"
 
 namespace nestora::test {
 namespace {
@@ -81,26 +82,7 @@ TEST(PlatformPlainBinaryPlist, LeavesEverythingElseToLibplist) {
     EXPECT_FALSE(plist::readPlainBinaryPlist(bytes, bytes.size() - 1).has_value());
 }
 
-// A binary list of the given encoded objects, the first one at the top,
-// references one byte wide.
-std::string assemble(const std::vector<std::string>& objects) {
-    std::string bytes = "bplist00";
-    std::vector<std::size_t> offsets;
-    for (const std::string& object : objects) {
-        offsets.push_back(bytes.size());
-        bytes += object;
-    }
-    const std::size_t table = bytes.size();
-    for (std::size_t offset : offsets) {
-        for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<char>((offset >> shift) & 0xFF));
-    }
-    std::string trailer(32, '\0');
-    trailer[6] = 4;  // offset size
-    trailer[7] = 1;  // reference size
-    trailer[15] = static_cast<char>(objects.size());
-    for (int i = 0; i < 8; ++i) trailer[24 + i] = static_cast<char>((table >> (8 * (7 - i))) & 0xFF);
-    return bytes + trailer;
-}
+std::string assemble(const std::vector<std::string>& objects) { return binaryListOf(objects, 1); }
 
 // The marker of an object of `kind` with `length`, the length in an integer
 // of its own where it does not fit the marker.
