@@ -33,10 +33,10 @@ bool eachNameAt(int fd, Take take) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> sortedFolderNamesAt(int fd) {
+std::optional<std::vector<std::string>> sortedFolderNamesAt(int fd, bool (*keep)(std::string_view)) {
     std::vector<std::string> names;
     if (!eachNameAt(fd, [&](std::string_view name) {
-            names.emplace_back(name);
+            if (keep == nullptr || keep(name)) names.emplace_back(name);
             return true;
         })) {
         return std::nullopt;

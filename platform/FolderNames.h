@@ -19,7 +19,9 @@ namespace nestora::platform {
 // folder's start) to its end, straight from the kernel: no directory stream,
 // so a bundle's listing costs two calls. The descriptor stays open. None
 // when the folder cannot be read to its end.
-std::optional<std::vector<std::string>> sortedFolderNamesAt(int fd);
+// With `keep`, only the names it takes are kept (and sorted): a question
+// about a few names of a large folder sorts only those.
+std::optional<std::vector<std::string>> sortedFolderNamesAt(int fd, bool (*keep)(std::string_view) = nullptr);
 
 // Whether the folder open at `fd` (as above) holds a name `matches` takes,
 // looked at as they come, none kept: a question about a folder's names costs

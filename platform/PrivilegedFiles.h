@@ -41,7 +41,8 @@ std::optional<FileDescriptor> duplicate(const FileDescriptor& open);
 
 // The names in an open folder, sorted by their bytes (FolderNames.h),
 // without "." and ".."; none when it cannot be read.
-std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder);
+std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder,
+                                                     bool (*keep)(std::string_view) = nullptr);
 // Whether an open folder holds a name `matches` takes (FolderNames.h); none
 // when it cannot be read.
 std::optional<bool> folderHoldsNameAt(const FileDescriptor& folder, bool (*matches)(std::string_view));

@@ -125,13 +125,13 @@ std::optional<FileDescriptor> duplicate(const FileDescriptor& open) {
     return fd;
 }
 
-std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder) {
+std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder, bool (*keep)(std::string_view)) {
     // Read through the caller's descriptor, from the start: nothing here
     // reads a folder through a descriptor but this, so its offset is free.
     if (lseek(folder.get(), 0, SEEK_SET) != 0) {
         return std::nullopt;
     }
-    return platform::sortedFolderNamesAt(folder.get());
+    return platform::sortedFolderNamesAt(folder.get(), keep);
 }
 
 std::optional<bool> folderHoldsNameAt(const FileDescriptor& folder, bool (*matches)(std::string_view)) {

@@ -79,6 +79,9 @@ TEST(PlatformFiles, EveryListingOfALargeFolderGivesEveryNameAndAQuestionSeesThem
               true);
     EXPECT_EQ(privileged::folderHoldsNameAt(*folder, [](std::string_view name) { return name.ends_with(".plist"); }),
               false);
+    const std::vector<std::string> hidden = {".Info.plist.tmp"};
+    EXPECT_EQ(privileged::listFolderAt(*folder, [](std::string_view name) { return name.starts_with('.'); }), hidden)
+        << "a listing that keeps only some names";
 }
 
 // What a scan opens relative to a folder it holds: regular files only, not
