@@ -75,27 +75,38 @@ std::weak_ordering compareByLocalizedName(const platform::AppServices& services,
     return compareKeys(foldedNameFor(services, a), a, foldedNameFor(services, b), b);
 }
 
-std::vector<std::string> sortedByLocalizedName(const platform::AppServices& services,
+std::vector<NamedApp> sortedWithLocalizedNames(const platform::AppServices& services,
                                                std::vector<std::string> displayIdentifiers) {
     // Each name is looked up and folded once per sort rather than once per
     // comparison; the order is the one compareByLocalizedName gives.
     struct Entry {
         std::optional<std::string> folded;
-        std::string id;
+        NamedApp app;
     };
     std::vector<Entry> entries;
     entries.reserve(displayIdentifiers.size());
     for (std::string& id : displayIdentifiers) {
-        auto folded = foldedNameFor(services, id);
-        entries.push_back({std::move(folded), std::move(id)});
+        std::optional<std::string> name = services.localizedApplicationNameForDisplayIdentifier(id);
+        std::optional<std::string> folded = name ? std::optional<std::string>(foldedName(*name)) : std::nullopt;
+        entries.push_back({std::move(folded), NamedApp{std::move(id), std::move(name)}});
     }
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& x, const Entry& y) {
-        return compareKeys(x.folded, x.id, y.folded, y.id) < 0;
+        return compareKeys(x.folded, x.app.displayIdentifier, y.folded, y.app.displayIdentifier) < 0;
     });
-    std::vector<std::string> sorted;
+    std::vector<NamedApp> sorted;
     sorted.reserve(entries.size());
     for (Entry& entry : entries) {
-        sorted.push_back(std::move(entry.id));
+        sorted.push_back(std::move(entry.app));
+    }
+    return sorted;
+}
+
+std::vector<std::string> sortedByLocalizedName(const platform::AppServices& services,
+                                               std::vector<std::string> displayIdentifiers) {
+    std::vector<std::string> sorted;
+    sorted.reserve(displayIdentifiers.size());
+    for (NamedApp& app : sortedWithLocalizedNames(services, std::move(displayIdentifiers))) {
+        sorted.push_back(std::move(app.displayIdentifier));
     }
     return sorted;
 }

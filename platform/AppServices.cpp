@@ -119,6 +119,7 @@ struct DeviceAppServices::State {
     // one read, not a read of every app on the device.
     std::unordered_map<int, std::string> watched;  // watch descriptor -> device folder
     std::vector<std::string> systemBundles;        // "<name>.app" in /Applications
+    std::optional<files::OpenFolder> systemFolder;  // /Applications as last listed
     std::vector<std::string> containers;           // device paths under /var/mobile/Applications
     std::unordered_map<std::string, std::vector<std::string>> containerBundles;
     std::unordered_map<std::string, ReadInfoPlist> read;  // by bundle folder
@@ -171,7 +172,22 @@ struct DeviceAppServices::State {
         return names;
     }
 
-    void listSystemBundles() { systemBundles = refreshFolder(std::string(kSystemApplications)); }
+    void listSystemBundles() {
+        // Held open for the lookups that look at an Info.plist in it again
+        // (a new build opens it anew: /Applications replaced is seen there).
+        systemFolder = files::OpenFolder::open(kSystemApplications);
+        systemBundles = refreshFolder(std::string(kSystemApplications));
+    }
+
+    // The identity of a bundle's Info.plist in /Applications, looked at
+    // relative to the folder held open: a few components to walk, not the
+    // whole device path.
+    std::optional<FileIdentity> systemInfoPlistIdentity(const std::string& bundleName) const {
+        if (!systemFolder) return regularFileIdentity(std::string(kSystemApplications) + "/" + bundleName + "/Info.plist");
+        const auto status = systemFolder->statusOf(bundleName + "/Info.plist");
+        if (!status || !S_ISREG(status->st_mode)) return std::nullopt;
+        return identityOf(*status);
+    }
 
     // Bundles in /Applications are not watched one by one (a device holds
     // thousands; inotify allows a user a few thousand watches in all): an
@@ -181,7 +197,7 @@ struct DeviceAppServices::State {
     // nothing. True when the index changed.
     bool revalidateSystemBundle(const std::string& folder) {
         auto known = read.find(folder);
-        const auto identity = regularFileIdentity(folder + "/Info.plist");
+        const auto identity = systemInfoPlistIdentity(folder.substr(kSystemApplications.size() + 1));
         if (known != read.end() && identity && known->second.identity == *identity) return false;
         privileged::InvokerRights asInvoker;
         if (!asInvoker.active()) return false;
@@ -196,7 +212,7 @@ struct DeviceAppServices::State {
             const std::string folder = std::string(kSystemApplications) + "/" + name;
             auto known = read.find(folder);
             if (known != read.end() && known->second.identifier) continue;
-            const auto identity = regularFileIdentity(folder + "/Info.plist");
+            const auto identity = systemInfoPlistIdentity(name);
             if (!identity || (known != read.end() && known->second.identity == *identity)) continue;
             privileged::InvokerRights asInvoker;
             if (!asInvoker.active()) return false;
@@ -244,6 +260,7 @@ struct DeviceAppServices::State {
         index.bundles.clear();
         watched.clear();
         systemBundles.clear();
+        systemFolder.reset();
         containers.clear();
         containerBundles.clear();
         if (root != deviceRoot()) read.clear();
@@ -302,7 +319,7 @@ struct DeviceAppServices::State {
     // Brings the index up to date; lookups then cost no file-system access
     // until a watched folder changes.
     void refresh() {
-        if (!built || root != deviceRoot() || !watch) {
+        if (!built || !isDeviceRoot(root) || !watch) {
             rebuild();
             return;
         }
@@ -348,12 +365,12 @@ const DeviceAppServices::Index& DeviceAppServices::current() const {
 
 namespace {
 
-struct Resolved {
+struct Found {
     const Bundle* bundle = nullptr;
     std::string role;  // empty for the bundle itself
 };
 
-Resolved resolve(const std::unordered_map<std::string, Bundle>& bundles, std::string_view displayIdentifier) {
+Found resolve(const std::unordered_map<std::string, Bundle>& bundles, std::string_view displayIdentifier) {
     if (auto it = bundles.find(std::string(displayIdentifier)); it != bundles.end()) {
         return {&it->second, {}};
     }
@@ -369,14 +386,16 @@ Resolved resolve(const std::unordered_map<std::string, Bundle>& bundles, std::st
 
 }  // namespace
 
-const DeviceAppServices::Index& DeviceAppServices::currentFor(std::string_view displayIdentifier) const {
-    const Resolved found = resolve(current().bundles, displayIdentifier);
-    if (found.bundle != nullptr) {
-        if (found.bundle->parent == kSystemApplications) state_->revalidateSystemBundle(found.bundle->folder);
-    } else {
-        state_->revalidateUnnamedSystemBundles();
-    }
-    return state_->index;
+struct DeviceAppServices::Resolved : Found {};
+
+DeviceAppServices::Resolved DeviceAppServices::resolved(std::string_view displayIdentifier) const {
+    Found found = resolve(current().bundles, displayIdentifier);
+    // Looked up again only when the check changed the index.
+    const bool changed = found.bundle != nullptr
+                             ? found.bundle->parent == kSystemApplications &&
+                                   state_->revalidateSystemBundle(found.bundle->folder)
+                             : state_->revalidateUnnamedSystemBundles();
+    return Resolved{changed ? resolve(state_->index.bundles, displayIdentifier) : std::move(found)};
 }
 
 std::optional<std::vector<std::string>> DeviceAppServices::scannedBundleIdentifiers() const {
@@ -398,7 +417,7 @@ std::optional<std::vector<std::string>> DeviceAppServices::scannedBundleIdentifi
 }
 
 std::optional<std::string> DeviceAppServices::executablePathForDisplayIdentifier(std::string_view displayIdentifier) const {
-    Resolved found = resolve(currentFor(displayIdentifier).bundles, displayIdentifier);
+    const Resolved found = resolved(displayIdentifier);
     if (found.bundle == nullptr || found.bundle->executable.empty()) return std::nullopt;
     if (!found.role.empty()) {
         if (auto rolePath = roleExecutablePath(found.bundle->parent, found.role, found.bundle->executable)) {
@@ -410,7 +429,7 @@ std::optional<std::string> DeviceAppServices::executablePathForDisplayIdentifier
 
 std::optional<std::string> DeviceAppServices::localizedApplicationNameForDisplayIdentifier(
     std::string_view displayIdentifier) const {
-    Resolved found = resolve(currentFor(displayIdentifier).bundles, displayIdentifier);
+    const Resolved found = resolved(displayIdentifier);
     if (found.bundle == nullptr) return std::nullopt;
     if (found.role.empty()) return found.bundle->name;
     return found.bundle->roleNames.at(found.role);

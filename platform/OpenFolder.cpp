@@ -58,6 +58,12 @@ std::optional<std::string> OpenFolder::readFile(std::string_view relativePath, s
     return readRegularFile(fd.get(), limit);
 }
 
+std::optional<struct stat> OpenFolder::statusOf(std::string_view relativePath) const {
+    struct stat status {};
+    if (::fstatat(fd_.get(), std::string(relativePath).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    return status;
+}
+
 platform::UniqueFd OpenFolder::openRegularFile(std::string_view relativePath, struct stat& status) const {
     platform::UniqueFd fd(::openat(fd_.get(), std::string(relativePath).c_str(),
                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));

@@ -37,6 +37,9 @@ public:
     // at its last component and never waiting on a FIFO, with its status in
     // `status`; none when it is no regular file or cannot be opened.
     platform::UniqueFd openRegularFile(std::string_view relativePath, struct stat& status) const;
+    // The status of what is at a relative path, not following a link at its
+    // last component; none when there is nothing.
+    std::optional<struct stat> statusOf(std::string_view relativePath) const;
 
 private:
     explicit OpenFolder(platform::UniqueFd fd) : fd_(std::move(fd)) {}
