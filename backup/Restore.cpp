@@ -123,21 +123,27 @@ public:
         // Without the library nothing is hidden, and the apps need not be
         // looked up at all (the home-screen services would index every app).
         if (!hiding.available()) return;
-        std::set<std::string> hidden;  // each app is hidden once per restore
+        // Each app is looked up and hidden once per restore, however many
+        // categories hold it.
+        std::map<std::string, bool> installed;
+        std::vector<std::optional<std::string>> paths;
         for (std::size_t i : making_) {
             const BackupCategory& wanted = backup_.categories[i];
             // A category without a bundle has no icon on the home screen:
             // hiding its apps would leave them nowhere to be opened from.
             if (failed_[i] || !wanted.displayName) continue;
             for (const std::string& item : itemsOf(wanted.preferences)) {
-                std::optional<std::string> path = infoPlistPathForDisplayIdentifier(services, item);
-                if (!path) {
-                    ++missingApps_;
-                } else if (hidden.insert(item).second) {
-                    hiding.setHidden(path, true);
+                auto [known, first] = installed.try_emplace(item, false);
+                if (first) {
+                    std::optional<std::string> path = infoPlistPathForDisplayIdentifier(services, item);
+                    known->second = path.has_value();
+                    if (path) paths.push_back(std::move(path));
                 }
+                if (!known->second) ++missingApps_;
             }
         }
+        // In one call where the library can take them all at once.
+        hiding.setHiddenAll(paths, true);
     }
 
     bool failed(std::size_t i) const { return failed_[i]; }

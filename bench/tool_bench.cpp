@@ -115,6 +115,19 @@ void BM_IoFloorList(benchmark::State& state) {
 }
 BENCHMARK(BM_IoFloorList)->Unit(benchmark::kMillisecond);
 
+// The same floor as a whole program, for the figures of whole tool runs:
+// both sides pay a process start.
+void BM_ListFloorProgram(benchmark::State& state) {
+    nestora::bench::largeDeviceRoot();
+    for (auto _ : state) {
+        if (!nestora::bench::runQuietly({NESTORA_BINARY_DIR "/bench/nestora_bench_floor", "list"})) {
+            state.SkipWithError("the floor failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_ListFloorProgram)->Unit(benchmark::kMillisecond);
+
 void BM_List(benchmark::State& state) {
     nestora::bench::largeDeviceRoot();
     const BenchRun run;

@@ -9,6 +9,8 @@ namespace {
 
 // The library's entry points: the Info.plist path in, "did anything change" out.
 using HideEntry = bool (*)(const char* infoPlistPath);
+// The stand-in's entry point for many paths: how many changed out.
+using HideAllEntry = std::size_t (*)(const char* const* infoPlistPaths, std::size_t count, bool hide);
 
 // The entry point for this direction; none when the library or the symbol
 // is missing. A set-user-id caller must not run code from a library its
@@ -63,6 +65,7 @@ struct IconHidingSession::Library {
     platform::DynamicLibrary library;
     HideEntry hide;
     HideEntry unhide;
+    HideAllEntry all;  // may be missing
 };
 
 IconHidingSession::IconHidingSession() = default;
@@ -75,7 +78,8 @@ bool IconHidingSession::available() {
             auto hide = reinterpret_cast<HideEntry>(library->symbol("HideIcon"));
             auto unhide = reinterpret_cast<HideEntry>(library->symbol("UnHideIcon"));
             if (hide != nullptr || unhide != nullptr) {
-                library_ = std::make_unique<Library>(Library{std::move(*library), hide, unhide});
+                auto all = reinterpret_cast<HideAllEntry>(library->symbol("SetIconsHidden"));
+                library_ = std::make_unique<Library>(Library{std::move(*library), hide, unhide, all});
             }
         }
     }
@@ -94,6 +98,22 @@ bool IconHidingSession::setHidden(const platform::AppServices& services, std::st
     // services (which may have to index every app) is wasted.
     if (!available()) return false;
     return setHidden(infoPlistPathForDisplayIdentifier(services, displayIdentifier), hidden);
+}
+
+std::size_t IconHidingSession::setHiddenAll(const std::vector<std::optional<std::string>>& infoPlistPaths,
+                                           bool hidden) {
+    if (!available()) return 0;
+    if (library_->all != nullptr) {
+        std::vector<const char*> paths;
+        paths.reserve(infoPlistPaths.size());
+        for (const auto& path : infoPlistPaths) {
+            if (path) paths.push_back(path->c_str());
+        }
+        return paths.empty() ? 0 : library_->all(paths.data(), paths.size(), hidden);
+    }
+    std::size_t changed = 0;
+    for (const auto& path : infoPlistPaths) changed += setHidden(path, hidden) ? 1 : 0;
+    return changed;
 }
 
 }  // namespace nestora

@@ -6,10 +6,12 @@
 // closes the library; a run that hides or shows many apps opens it once, in
 // a session.
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/AppServices.h"
 
@@ -54,6 +56,10 @@ public:
     // As setIconHiddenForInfoPlistPath / setIconHidden, through this session.
     bool setHidden(const std::optional<std::string>& infoPlistPath, bool hidden);
     bool setHidden(const platform::AppServices& services, std::string_view displayIdentifier, bool hidden);
+    // Every path, in order, in one call of the library's "SetIconsHidden"
+    // where it has one (on disk together when it returns), otherwise one
+    // call each as above. The number of calls that reported a change.
+    std::size_t setHiddenAll(const std::vector<std::optional<std::string>>& infoPlistPaths, bool hidden);
 
 private:
     struct Library;

@@ -308,41 +308,65 @@ void HiddenIconsFile::unlock() {
     if (fd_) (void)::flock(fd_.get(), LOCK_UN);
 }
 
-bool HiddenIconsFile::commitChange(std::string_view bytes, std::size_t offset) {
+bool HiddenIconsFile::announceChange() {
+    // The generation goes first: a process that finds the file changed
+    // (even by a run killed before it flushed) reads it again before it
+    // trusts what it knew of it.
     ++generation_;
-    const bool done = pwriteAll(fd_.get(), bytes, offset) &&
-                      pwriteAll(fd_.get(), generationText(generation_), kHead.size()) && ::fdatasync(fd_.get()) == 0;
-    // After a failed write the file is read again before it is trusted.
-    if (!done) loaded_ = false;
-    return done;
+    return pwriteAll(fd_.get(), generationText(generation_), kHead.size());
 }
 
 bool HiddenIconsFile::setHidden(std::string_view infoPlistPath, bool hidden) {
-    if (infoPlistPath.empty() || holdsControlCharacter(infoPlistPath) || !lockCurrent()) return false;
+    return setHiddenAll(std::vector<std::string_view>{infoPlistPath}, hidden) == 1;
+}
+
+std::size_t HiddenIconsFile::setHiddenAll(const std::vector<std::string_view>& infoPlistPaths, bool hidden) {
+    if (!lockCurrent()) return 0;
     struct Unlock {
         HiddenIconsFile& file;
         ~Unlock() { file.unlock(); }
     } unlockAtEnd{*this};
-    const std::string path(infoPlistPath);
-    const auto found = entries_.find(path);
-    if (!hidden) {
-        if (found == entries_.end()) return false;
-        std::string blank(found->second.length - 1, ' ');
-        blank.push_back('\n');
-        if (!commitChange(blank, found->second.offset)) return false;
-        entries_.erase(found);
-        return true;
+    std::size_t changed = 0;
+    bool announced = false;  // in the file open now
+    bool written = true;
+    for (std::string_view infoPlistPath : infoPlistPaths) {
+        if (infoPlistPath.empty() || holdsControlCharacter(infoPlistPath)) continue;
+        const std::string path(infoPlistPath);
+        const auto found = entries_.find(path);
+        if (!hidden) {
+            if (found == entries_.end()) continue;
+            std::string blank(found->second.length - 1, ' ');
+            blank.push_back('\n');
+            written = (announced || (announced = announceChange())) && pwriteAll(fd_.get(), blank, found->second.offset);
+            if (!written) break;
+            entries_.erase(found);
+            ++changed;
+            continue;
+        }
+        if (found != entries_.end()) continue;
+        const std::string line = entryLine(path);
+        if (tail_ + line.size() + kTail.size() > capacity_) {
+            // The list written anew (flushed, with what this call changed so
+            // far) and taken in place of the old file.
+            written = rewrite(pathsInOrder(), line.size() + kTail.size());
+            if (!written) break;
+            announced = false;
+        }
+        written = (announced || (announced = announceChange())) &&
+                  pwriteAll(fd_.get(), line + std::string(kTail), tail_);
+        if (!written) break;
+        entries_.emplace(path, Entry{tail_, line.size()});
+        tail_ += line.size();
+        ++changed;
     }
-    if (found != entries_.end()) return false;
-    const std::string line = entryLine(path);
-    if (tail_ + line.size() + kTail.size() > capacity_ && !rewrite(pathsInOrder(), line.size() + kTail.size())) {
+    // One flush for every change of the call.
+    if (written && announced) written = ::fdatasync(fd_.get()) == 0;
+    if (!written) {
+        // After a failed write the file is read again before it is trusted.
         loaded_ = false;
-        return false;
+        return 0;
     }
-    if (!commitChange(line + std::string(kTail), tail_)) return false;
-    entries_.emplace(path, Entry{tail_, line.size()});
-    tail_ += line.size();
-    return true;
+    return changed;
 }
 
 }  // namespace nestora::hide

@@ -15,8 +15,8 @@
 //   - a comment in the header holds a generation number that every change
 //     bumps, so a process that holds the file open learns at the cost of one
 //     small read whether another one changed it.
-// Each change is one or two writes in place and one fdatasync, under an
-// exclusive flock of the file. When the padding runs out (or the file is not
+// Each change is one or two writes in place, and each call (of one change
+// or of many) one fdatasync, under an exclusive flock of the file. When the padding runs out (or the file is not
 // in this layout: written by someone else, or damaged) the list is written
 // anew, through a temporary file renamed into place, with room for as many
 // entries again: a cost that comes once per as many changes as the list
@@ -44,6 +44,11 @@ public:
     // change is on disk. A path the list cannot hold faithfully (one with a
     // control character) is refused.
     bool setHidden(std::string_view infoPlistPath, bool hidden);
+    // Adds or removes each of the paths, in order, under one lock and with
+    // one flush for them all: the number of changes, all on disk when it
+    // returns (none when a write failed). Paths the list cannot hold, or
+    // that are already as asked, are passed over.
+    std::size_t setHiddenAll(const std::vector<std::string_view>& infoPlistPaths, bool hidden);
 
 private:
     struct Entry {
@@ -62,8 +67,8 @@ private:
     bool rewrite(const std::vector<std::string>& paths, std::size_t spare);
     std::vector<std::string> pathsInOrder() const;
     std::optional<std::uint64_t> generationOnDisk() const;
-    // Writes the bytes at the offset and the next generation, then flushes.
-    bool commitChange(std::string_view bytes, std::size_t offset);
+    // Writes the next generation, before the first change a call makes.
+    bool announceChange();
 
     platform::UniqueFd fd_;
     bool loaded_ = false;

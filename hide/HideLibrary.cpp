@@ -5,7 +5,9 @@
 // it keeps the list open and known, so each call costs the same however
 // many apps are hidden (hide/HiddenIconsFile.h).
 
+#include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "hide/HiddenIconsFile.h"
 
@@ -29,4 +31,19 @@ extern "C" __attribute__((visibility("default"))) bool HideIcon(const char* info
 
 extern "C" __attribute__((visibility("default"))) bool UnHideIcon(const char* infoPlistPath) {
     return changeHidden(infoPlistPath, false);
+}
+
+// Not one of the two entry points every hide library has: a caller that
+// changes many apps at once (a restore, a delete) looks for it and, where it
+// is, hides or shows them all in one call, on disk when it returns, at the
+// cost of one flush. The number of apps whose state changed.
+extern "C" __attribute__((visibility("default"))) std::size_t SetIconsHidden(const char* const* infoPlistPaths,
+                                                                             std::size_t count, bool hide) {
+    if (infoPlistPaths == nullptr) return 0;
+    std::vector<std::string_view> paths;
+    paths.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (infoPlistPaths[i] != nullptr) paths.emplace_back(infoPlistPaths[i]);
+    }
+    return hiddenIcons().setHiddenAll(paths, hide);
 }

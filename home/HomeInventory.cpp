@@ -29,16 +29,15 @@ std::string folderName(std::string_view bundlePath) {
     return std::string(name);
 }
 
-// The icon of an app whose executable the services gave.
-std::optional<HomeIcon> iconForExecutable(const platform::AppServices& services, std::string_view displayIdentifier,
-                                          const std::string& executable) {
+// The icon of an app whose executable and name the services gave.
+std::optional<HomeIcon> iconForExecutable(std::string_view displayIdentifier, const std::string& executable,
+                                          const std::optional<std::string>& name) {
     const auto slash = executable.rfind('/');
     if (slash == std::string::npos || slash == 0 || !files::isRegularFile(executable)) return std::nullopt;
     HomeIcon icon;
     icon.displayIdentifier = std::string(displayIdentifier);
     icon.bundlePath = executable.substr(0, slash);
-    icon.name = services.localizedApplicationNameForDisplayIdentifier(displayIdentifier)
-                    .value_or(folderName(icon.bundlePath));
+    icon.name = name.value_or(folderName(icon.bundlePath));
     if (icon.bundlePath == ui::kAppBundlePath) {
         icon.kind = HomeIcon::Kind::Nestora;
     } else if (isCategory(displayIdentifier, icon.bundlePath)) {
@@ -52,7 +51,8 @@ std::optional<HomeIcon> iconForExecutable(const platform::AppServices& services,
 std::optional<HomeIcon> installedIcon(const platform::AppServices& services, std::string_view displayIdentifier) {
     const auto executable = services.executablePathForDisplayIdentifier(displayIdentifier);
     if (!executable) return std::nullopt;
-    return iconForExecutable(services, displayIdentifier, *executable);
+    return iconForExecutable(displayIdentifier, *executable,
+                             services.localizedApplicationNameForDisplayIdentifier(displayIdentifier));
 }
 
 std::vector<HomeIcon> homeScreenIcons(const platform::AppServices& services, std::string_view deviceModel) {
@@ -60,14 +60,17 @@ std::vector<HomeIcon> homeScreenIcons(const platform::AppServices& services, std
     const std::unordered_set<std::string> hidden(hiddenPaths.begin(), hiddenPaths.end());
     std::unordered_set<std::string> seen;
     std::vector<HomeIcon> icons;
-    for (const std::string& id : model::sortedByLocalizedName(services, model::scanInstalledApps(services, deviceModel))) {
+    // The names the apps were sorted by are the names they show.
+    for (const model::NamedApp& app :
+         model::sortedWithLocalizedNames(services, model::scanInstalledApps(services, deviceModel))) {
+        const std::string& id = app.displayIdentifier;
         if (!seen.insert(id).second) continue;
         const auto executable = services.executablePathForDisplayIdentifier(id);
         if (!executable) continue;
         // The hide library knows an app by the Info.plist path it was handed:
         // the executable's folder and "Info.plist", as setIconHidden forms it.
         if (hidden.contains(infoPlistPathForExecutable(*executable))) continue;
-        if (auto icon = iconForExecutable(services, id, *executable)) icons.push_back(std::move(*icon));
+        if (auto icon = iconForExecutable(id, *executable, app.name)) icons.push_back(std::move(*icon));
     }
     return icons;
 }

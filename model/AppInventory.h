@@ -66,6 +66,14 @@ std::weak_ordering compareByLocalizedName(const platform::AppServices& services,
 // The list sorted ascending with compareByLocalizedName, as a new list.
 std::vector<std::string> sortedByLocalizedName(const platform::AppServices& services,
                                                std::vector<std::string> displayIdentifiers);
+// The same order, each app with the name it was sorted by, for a caller
+// that shows the names too.
+struct NamedApp {
+    std::string displayIdentifier;
+    std::optional<std::string> name;
+};
+std::vector<NamedApp> sortedWithLocalizedNames(const platform::AppServices& services,
+                                               std::vector<std::string> displayIdentifiers);
 
 // What the add-items screen shows each time it is about to appear: the
 // application's available-apps cache, or a fresh scan when the cache is

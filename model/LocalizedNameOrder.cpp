@@ -20,6 +20,14 @@ namespace {
 // "ß" and "SS". Folded texts compare bytewise, which for UTF-8 is code point
 // order. Text that is not valid UTF-8 compares by its raw bytes.
 std::string foldedName(const std::string& name) {
+    // ASCII text folds to its lower case, and nothing else in it changes.
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string lower = name;
+        for (char& c : lower) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        return lower;
+    }
     std::string folded;
     icu::StringByteSink<std::string> sink(&folded, static_cast<int32_t>(name.size()));
     UErrorCode status = U_ZERO_ERROR;
@@ -67,27 +75,38 @@ std::weak_ordering compareByLocalizedName(const platform::AppServices& services,
     return compareKeys(foldedNameFor(services, a), a, foldedNameFor(services, b), b);
 }
 
-std::vector<std::string> sortedByLocalizedName(const platform::AppServices& services,
+std::vector<NamedApp> sortedWithLocalizedNames(const platform::AppServices& services,
                                                std::vector<std::string> displayIdentifiers) {
     // Each name is looked up and folded once per sort rather than once per
     // comparison; the order is the one compareByLocalizedName gives.
     struct Entry {
         std::optional<std::string> folded;
-        std::string id;
+        NamedApp app;
     };
     std::vector<Entry> entries;
     entries.reserve(displayIdentifiers.size());
     for (std::string& id : displayIdentifiers) {
-        auto folded = foldedNameFor(services, id);
-        entries.push_back({std::move(folded), std::move(id)});
+        std::optional<std::string> name = services.localizedApplicationNameForDisplayIdentifier(id);
+        std::optional<std::string> folded = name ? std::optional<std::string>(foldedName(*name)) : std::nullopt;
+        entries.push_back({std::move(folded), NamedApp{std::move(id), std::move(name)}});
     }
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& x, const Entry& y) {
-        return compareKeys(x.folded, x.id, y.folded, y.id) < 0;
+        return compareKeys(x.folded, x.app.displayIdentifier, y.folded, y.app.displayIdentifier) < 0;
     });
-    std::vector<std::string> sorted;
+    std::vector<NamedApp> sorted;
     sorted.reserve(entries.size());
     for (Entry& entry : entries) {
-        sorted.push_back(std::move(entry.id));
+        sorted.push_back(std::move(entry.app));
+    }
+    return sorted;
+}
+
+std::vector<std::string> sortedByLocalizedName(const platform::AppServices& services,
+                                               std::vector<std::string> displayIdentifiers) {
+    std::vector<std::string> sorted;
+    sorted.reserve(displayIdentifiers.size());
+    for (NamedApp& app : sortedWithLocalizedNames(services, std::move(displayIdentifiers))) {
+        sorted.push_back(std::move(app.displayIdentifier));
     }
     return sorted;
 }

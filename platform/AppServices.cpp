@@ -3,6 +3,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <unordered_map>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "platform/DeviceRoot.h"
 #include "platform/FileStatus.h"
 #include "platform/Files.h"
+#include "platform/OpenFolder.h"
+#include "platform/PlainPlist.h"
 #include "platform/Plist.h"
 #include "platform/PrivilegedFiles.h"
 #include "platform/UniqueFd.h"
@@ -49,11 +52,38 @@ struct ReadInfoPlist {
 };
 
 // The index's entries read from one bundle's Info.plist.
-ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& parent, std::string folder) {
+ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& parent, std::string folder,
+                            const std::optional<std::string>& bytes) {
     ReadInfoPlist read{identity, std::nullopt, {}};
-    auto keys = plist::readDictionaryKeys(folder + "/Info.plist", {"CFBundleIdentifier", "CFBundleExecutable",
-                                                                   "CFBundleDisplayName", "CFBundleName",
-                                                                   "UIRoleDisplayNames"});
+    if (!bytes) return read;
+    // Most Info.plists are plain dictionaries of strings: their keys are
+    // taken as they lie in the bytes. Roles, or any key of the five that is
+    // not a string there, take the way through values below.
+    if (auto plain = plist::readPlainDictionaryView(*bytes)) {
+        static constexpr std::string_view kKeys[] = {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
+                                                     "CFBundleName", "UIRoleDisplayNames"};
+        const bool onlyStrings = std::none_of(plain->otherKeys.begin(), plain->otherKeys.end(), [](std::string_view key) {
+            return std::find(std::begin(kKeys), std::end(kKeys), key) != std::end(kKeys);
+        });
+        if (onlyStrings && !plain->stringForKey("UIRoleDisplayNames")) {
+            const auto text = [&](std::string_view key) -> std::optional<std::string> {
+                auto found = plain->stringForKey(key);
+                return found ? std::optional<std::string>(*found) : std::nullopt;
+            };
+            const std::optional<std::string> executable = text("CFBundleExecutable");
+            if (executable && !isPlainPathComponent(*executable)) return read;
+            read.identifier = text("CFBundleIdentifier");
+            Bundle& bundle = read.bundle;
+            bundle.folder = std::move(folder);
+            bundle.parent = parent;
+            bundle.executable = executable.value_or("");
+            bundle.name = text("CFBundleDisplayName");
+            if (!bundle.name) bundle.name = text("CFBundleName");
+            return read;
+        }
+    }
+    auto keys = plist::dictionaryKeysOf(*bytes, {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
+                                                 "CFBundleName", "UIRoleDisplayNames"});
     if (!keys) return read;
     const plist::Value info(std::move(*keys));
     // The executable and the roles name files beside the Info.plist: a name
@@ -89,6 +119,7 @@ struct DeviceAppServices::State {
     // one read, not a read of every app on the device.
     std::unordered_map<int, std::string> watched;  // watch descriptor -> device folder
     std::vector<std::string> systemBundles;        // "<name>.app" in /Applications
+    std::optional<files::OpenFolder> systemFolder;  // /Applications as last listed
     std::vector<std::string> containers;           // device paths under /var/mobile/Applications
     std::unordered_map<std::string, std::vector<std::string>> containerBundles;
     std::unordered_map<std::string, ReadInfoPlist> read;  // by bundle folder
@@ -102,31 +133,60 @@ struct DeviceAppServices::State {
     }
 
     // Reads a bundle's Info.plist again unless its file is the one read last.
-    void refreshBundle(const std::string& parent, const std::string& name) {
+    // The parent folder is opened here unless the caller holds it open (a
+    // scan reads thousands of Info.plists: each is opened relative to its
+    // folder, and its identity taken from the file opened).
+    void refreshBundle(const std::string& parent, const std::string& name,
+                       const files::OpenFolder* parentFolder = nullptr) {
         const std::string folder = parent + "/" + name;
-        const auto identity = regularFileIdentity(folder + "/Info.plist");
-        if (!identity) {
+        std::optional<files::OpenFolder> opened;
+        if (parentFolder == nullptr && (opened = files::OpenFolder::open(parent))) parentFolder = &*opened;
+        struct stat status {};
+        const UniqueFd file = parentFolder ? parentFolder->openRegularFile(name + "/Info.plist", status) : UniqueFd();
+        if (!file) {
             read.erase(folder);
             return;
         }
+        const FileIdentity identity = identityOf(status);
         auto known = read.find(folder);
-        if (known == read.end() || !(known->second.identity == *identity)) {
-            read.insert_or_assign(folder, readInfoPlist(*identity, parent, folder));
+        if (known == read.end() || !(known->second.identity == identity)) {
+            read.insert_or_assign(folder, readInfoPlist(identity, parent, folder,
+                                                        files::readRegularFile(file.get(), plist::kMaxInputBytes)));
         }
     }
 
-    static std::vector<std::string> bundleNames(std::string_view folder) {
+    static std::vector<std::string> bundleNames(const std::optional<files::OpenFolder>& folder) {
         std::vector<std::string> names;
-        for (auto& name : files::listFolder(folder).value_or(std::vector<std::string>{})) {
+        for (auto& name : (folder ? folder->list() : std::nullopt).value_or(std::vector<std::string>{})) {
             if (endsWith(name, ".app")) names.push_back(std::move(name));
         }
         return names;
     }
 
+    // Lists a folder of bundles and reads what changed in it.
+    std::vector<std::string> refreshFolder(const std::string& parent) {
+        const std::optional<files::OpenFolder> folder = files::OpenFolder::open(parent);
+        if (!folder) return {};
+        std::vector<std::string> names = bundleNames(folder);
+        for (const auto& name : names) refreshBundle(parent, name, &*folder);
+        return names;
+    }
+
     void listSystemBundles() {
-        std::vector<std::string> names = bundleNames(kSystemApplications);
-        for (const auto& name : names) refreshBundle(std::string(kSystemApplications), name);
-        systemBundles = std::move(names);
+        // Held open for the lookups that look at an Info.plist in it again
+        // (a new build opens it anew: /Applications replaced is seen there).
+        systemFolder = files::OpenFolder::open(kSystemApplications);
+        systemBundles = refreshFolder(std::string(kSystemApplications));
+    }
+
+    // The identity of a bundle's Info.plist in /Applications, looked at
+    // relative to the folder held open: a few components to walk, not the
+    // whole device path.
+    std::optional<FileIdentity> systemInfoPlistIdentity(const std::string& bundleName) const {
+        if (!systemFolder) return regularFileIdentity(std::string(kSystemApplications) + "/" + bundleName + "/Info.plist");
+        const auto status = systemFolder->statusOf(bundleName + "/Info.plist");
+        if (!status || !S_ISREG(status->st_mode)) return std::nullopt;
+        return identityOf(*status);
     }
 
     // Bundles in /Applications are not watched one by one (a device holds
@@ -137,7 +197,7 @@ struct DeviceAppServices::State {
     // nothing. True when the index changed.
     bool revalidateSystemBundle(const std::string& folder) {
         auto known = read.find(folder);
-        const auto identity = regularFileIdentity(folder + "/Info.plist");
+        const auto identity = systemInfoPlistIdentity(folder.substr(kSystemApplications.size() + 1));
         if (known != read.end() && identity && known->second.identity == *identity) return false;
         privileged::InvokerRights asInvoker;
         if (!asInvoker.active()) return false;
@@ -152,7 +212,7 @@ struct DeviceAppServices::State {
             const std::string folder = std::string(kSystemApplications) + "/" + name;
             auto known = read.find(folder);
             if (known != read.end() && known->second.identifier) continue;
-            const auto identity = regularFileIdentity(folder + "/Info.plist");
+            const auto identity = systemInfoPlistIdentity(name);
             if (!identity || (known != read.end() && known->second.identity == *identity)) continue;
             privileged::InvokerRights asInvoker;
             if (!asInvoker.active()) return false;
@@ -163,11 +223,7 @@ struct DeviceAppServices::State {
         return changed;
     }
 
-    void listContainer(const std::string& container) {
-        auto& names = containerBundles[container];
-        names = bundleNames(container);
-        for (const auto& name : names) refreshBundle(container, name);
-    }
+    void listContainer(const std::string& container) { containerBundles[container] = refreshFolder(container); }
 
     void listContainers() {
         containers.clear();
@@ -204,6 +260,7 @@ struct DeviceAppServices::State {
         index.bundles.clear();
         watched.clear();
         systemBundles.clear();
+        systemFolder.reset();
         containers.clear();
         containerBundles.clear();
         if (root != deviceRoot()) read.clear();
@@ -262,7 +319,7 @@ struct DeviceAppServices::State {
     // Brings the index up to date; lookups then cost no file-system access
     // until a watched folder changes.
     void refresh() {
-        if (!built || root != deviceRoot() || !watch) {
+        if (!built || !isDeviceRoot(root) || !watch) {
             rebuild();
             return;
         }
@@ -308,12 +365,12 @@ const DeviceAppServices::Index& DeviceAppServices::current() const {
 
 namespace {
 
-struct Resolved {
+struct Found {
     const Bundle* bundle = nullptr;
     std::string role;  // empty for the bundle itself
 };
 
-Resolved resolve(const std::unordered_map<std::string, Bundle>& bundles, std::string_view displayIdentifier) {
+Found resolve(const std::unordered_map<std::string, Bundle>& bundles, std::string_view displayIdentifier) {
     if (auto it = bundles.find(std::string(displayIdentifier)); it != bundles.end()) {
         return {&it->second, {}};
     }
@@ -329,14 +386,16 @@ Resolved resolve(const std::unordered_map<std::string, Bundle>& bundles, std::st
 
 }  // namespace
 
-const DeviceAppServices::Index& DeviceAppServices::currentFor(std::string_view displayIdentifier) const {
-    const Resolved found = resolve(current().bundles, displayIdentifier);
-    if (found.bundle != nullptr) {
-        if (found.bundle->parent == kSystemApplications) state_->revalidateSystemBundle(found.bundle->folder);
-    } else {
-        state_->revalidateUnnamedSystemBundles();
-    }
-    return state_->index;
+struct DeviceAppServices::Resolved : Found {};
+
+DeviceAppServices::Resolved DeviceAppServices::resolved(std::string_view displayIdentifier) const {
+    Found found = resolve(current().bundles, displayIdentifier);
+    // Looked up again only when the check changed the index.
+    const bool changed = found.bundle != nullptr
+                             ? found.bundle->parent == kSystemApplications &&
+                                   state_->revalidateSystemBundle(found.bundle->folder)
+                             : state_->revalidateUnnamedSystemBundles();
+    return Resolved{changed ? resolve(state_->index.bundles, displayIdentifier) : std::move(found)};
 }
 
 std::optional<std::vector<std::string>> DeviceAppServices::scannedBundleIdentifiers() const {
@@ -358,7 +417,7 @@ std::optional<std::vector<std::string>> DeviceAppServices::scannedBundleIdentifi
 }
 
 std::optional<std::string> DeviceAppServices::executablePathForDisplayIdentifier(std::string_view displayIdentifier) const {
-    Resolved found = resolve(currentFor(displayIdentifier).bundles, displayIdentifier);
+    const Resolved found = resolved(displayIdentifier);
     if (found.bundle == nullptr || found.bundle->executable.empty()) return std::nullopt;
     if (!found.role.empty()) {
         if (auto rolePath = roleExecutablePath(found.bundle->parent, found.role, found.bundle->executable)) {
@@ -370,7 +429,7 @@ std::optional<std::string> DeviceAppServices::executablePathForDisplayIdentifier
 
 std::optional<std::string> DeviceAppServices::localizedApplicationNameForDisplayIdentifier(
     std::string_view displayIdentifier) const {
-    Resolved found = resolve(currentFor(displayIdentifier).bundles, displayIdentifier);
+    const Resolved found = resolved(displayIdentifier);
     if (found.bundle == nullptr) return std::nullopt;
     if (found.role.empty()) return found.bundle->name;
     return found.bundle->roleNames.at(found.role);

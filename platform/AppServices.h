@@ -65,9 +65,10 @@ public:
 private:
     struct Index;
     const Index& current() const;
-    // current(), with the bundle a lookup of the identifier lands on checked
-    // for an Info.plist written in place.
-    const Index& currentFor(std::string_view displayIdentifier) const;
+    // The bundle (and role) a display identifier lands on in current(),
+    // checked for an Info.plist written in place.
+    struct Resolved;
+    Resolved resolved(std::string_view displayIdentifier) const;
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -130,6 +130,9 @@ DeviceLock::Result DeviceLock::takeForTool(std::string_view usersFolder, std::ch
     UniqueFd file = openLockFileAsRoot(usersFolder);
     struct stat st {};
     if (!file || fstat(file.get(), &st) != 0) return {std::nullopt, DeviceLockError::Unavailable};
+    // Free: nobody holds it, the parent neither; no need to look for a
+    // descriptor handed down.
+    if (tryLock(file.get())) return {DeviceLock(std::move(file), false), DeviceLockError::None};
     if (lockHandedDown(file.get(), st)) return {DeviceLock(UniqueFd(), true), DeviceLockError::None};
     if (const DeviceLockError error = waitForLock(file.get(), wait); error != DeviceLockError::None) {
         return {std::nullopt, error};

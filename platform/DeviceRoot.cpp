@@ -14,6 +14,11 @@ std::string deviceRoot() {
     return value;
 }
 
+bool isDeviceRoot(std::string_view root) {
+    const char* value = secure_getenv("NESTORA_DEVICE_ROOT");
+    return root == (value == nullptr || *value == '\0' ? std::string_view("/") : std::string_view(value));
+}
+
 std::string hostPath(std::string_view devicePath) {
     if (devicePath.empty() || devicePath.front() != '/') {
         return std::string(devicePath);

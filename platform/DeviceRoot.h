@@ -10,6 +10,9 @@ namespace nestora::platform {
 // run always works on the real "/"; an empty or unset variable means "/".
 // Read on every call: tests point each case at a fresh root.
 std::string deviceRoot();
+// Whether deviceRoot() is `root`, without making a string of it (a lookup
+// asks on every call).
+bool isDeviceRoot(std::string_view root);
 
 // The host path of a device path. Device paths are absolute; a relative
 // path is taken as it stands (it names something relative to the working

@@ -23,6 +23,10 @@ std::optional<FileIdentity> regularFileIdentity(std::string_view devicePath) {
     if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
+    return identityOf(status);
+}
+
+FileIdentity identityOf(const struct stat& status) {
     return FileIdentity{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
 }
 

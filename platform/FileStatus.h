@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <ctime>
@@ -33,5 +34,7 @@ struct FileIdentity {
 // The identity of the regular file at a device path, not following a final
 // symbolic link; none when there is no regular file there.
 std::optional<FileIdentity> regularFileIdentity(std::string_view devicePath);
+// The identity in a status already taken.
+FileIdentity identityOf(const struct stat& status);
 
 }  // namespace nestora::platform

@@ -15,6 +15,7 @@
 
 #include "platform/DeviceRoot.h"
 #include "platform/FolderNames.h"
+#include "platform/OpenFolder.h"
 #include "platform/UniqueFd.h"
 
 namespace nestora::files {
@@ -105,11 +106,9 @@ bool isDirectory(std::string_view path) {
 }
 
 std::optional<std::vector<std::string>> listFolder(std::string_view path) {
-    DIR* dir = ::opendir(hostPath(path).c_str());
-    if (dir == nullptr) return std::nullopt;
-    std::vector<std::string> names = platform::sortedFolderNames(dir);
-    ::closedir(dir);
-    return names;
+    const UniqueFd folder(::open(hostPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder) return std::nullopt;
+    return platform::sortedFolderNamesAt(folder.get());
 }
 
 bool createFolder(std::string_view path, mode_t mode) {
@@ -342,24 +341,11 @@ UniqueFd openRegularFile(std::string_view path, int extraFlags, struct stat& st)
 }
 
 std::optional<std::string> readOpenedFile(std::string_view path, std::size_t limit, int extraFlags) {
-    struct stat st {};
-    UniqueFd fd = openRegularFile(path, extraFlags, st);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it then fails
+    // the regular-file test. Reads of a regular file ignore the flag.
+    UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | extraFlags));
     if (!fd) return std::nullopt;
-    if (static_cast<std::uint64_t>(st.st_size) > limit) return std::nullopt;
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[64 * 1024];
-    for (;;) {
-        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        if (bytes.size() + static_cast<std::size_t>(got) > limit) return std::nullopt;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    return bytes;
+    return readRegularFile(fd.get(), limit);
 }
 
 }  // namespace

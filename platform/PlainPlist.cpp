@@ -1,6 +1,7 @@
 #include "platform/PlainPlist.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <array>
 
 #include "platform/Plist.h"
 #include "platform/PlistText.h"
@@ -18,6 +19,20 @@ struct ElementTags {
 constexpr ElementTags kKey{"<key>", "<key/>", "</key>"};
 constexpr ElementTags kString{"<string>", "<string/>", "</string>"};
 constexpr ElementTags kInteger{"<integer>", "<integer/>", "</integer>"};
+
+// How a byte of character data counts: '&' (an entity), '>' and control
+// characters but tab and newline are no plain text; bytes from 0x80 on are
+// UTF-8 to be checked.
+constexpr unsigned char kRefused = 1;
+constexpr unsigned char kNotAscii = 2;
+constexpr auto kTextByte = [] {
+    std::array<unsigned char, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        if (byte == '&' || byte == '>' || (byte < 0x20 && byte != '\t' && byte != '\n')) table[byte] = kRefused;
+        if (byte >= 0x80) table[byte] = kNotAscii;
+    }
+    return table;
+}();
 
 // A cursor over the bytes; every method either consumes what it expects and
 // returns true, or leaves the cursor where it was and returns false.
@@ -49,13 +64,16 @@ public:
             return std::nullopt;
         }
         std::string_view content = rest_.substr(0, end);
-        for (char c : content) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (c == '&' || c == '>' || (byte < 0x20 && c != '\t' && c != '\n')) {
-                return std::nullopt;
-            }
+        // Each byte sorted by one look in a table: text that is plain ASCII
+        // as it stands, text to check as UTF-8, or no plain text.
+        unsigned char seen = 0;
+        for (char c : content) seen |= kTextByte[static_cast<unsigned char>(c)];
+        if ((seen & kRefused) != 0) {
+            return std::nullopt;
         }
-        if (!isPlainText(content)) {
+        const bool ascii = (seen & kNotAscii) == 0;
+        // Text of ASCII bytes with no control character is plain already.
+        if (!ascii && !isPlainText(content)) {
             return std::nullopt;
         }
         rest_.remove_prefix(end);
@@ -116,7 +134,36 @@ std::optional<std::string> PlainDictionary::stringForKey(std::string_view key) c
     return std::nullopt;
 }
 
-std::optional<PlainDictionary> readPlainDictionary(std::string_view bytes) {
+std::optional<std::string_view> PlainDictionaryView::stringForKey(std::string_view key) const {
+    for (const auto& [name, value] : strings) {
+        if (name == key) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Whether a key comes twice: pair by pair for the dozen keys an Info.plist
+// has, sorted for a file of thousands.
+bool holdsDuplicate(std::vector<std::string_view>& keys) {
+    constexpr std::size_t kFewKeys = 32;
+    if (keys.size() <= kFewKeys) {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            for (std::size_t k = i + 1; k < keys.size(); ++k) {
+                if (keys[i] == keys[k]) return true;
+            }
+        }
+        return false;
+    }
+    std::sort(keys.begin(), keys.end());
+    return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
+}
+
+}  // namespace
+
+std::optional<PlainDictionaryView> readPlainDictionaryView(std::string_view bytes) {
     // A UTF-8 byte-order mark goes as for the full parse; UTF-16 text is the
     // full parser's to convert.
     if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
@@ -131,19 +178,24 @@ std::optional<PlainDictionary> readPlainDictionary(std::string_view bytes) {
     if (!cursor.take("<dict>")) {
         return std::nullopt;
     }
-    PlainDictionary result;
-    std::unordered_set<std::string_view> keys;
+    PlainDictionaryView result;
+    std::vector<std::string_view> keys;
+    // Room for the keys an Info.plist has, as a rule.
+    constexpr std::size_t kUsualKeys = 16;
+    result.strings.reserve(kUsualKeys);
+    keys.reserve(kUsualKeys);
     while (!cursor.take("</dict>")) {
         auto key = cursor.element(kKey);
-        if (!key || key->empty() || !keys.insert(*key).second) {
-            return std::nullopt;  // not a key, an empty key, or a key twice
+        if (!key || key->empty()) {
+            return std::nullopt;  // not a key, or an empty key
         }
+        keys.push_back(*key);
         if (auto value = cursor.element(kString)) {
-            result.strings.emplace_back(std::string(*key), std::string(*value));
+            result.strings.emplace_back(*key, *value);
         } else if (cursor.take("<true/>") || cursor.take("<false/>")) {
-            result.otherKeys.emplace_back(*key);
+            result.otherKeys.push_back(*key);
         } else if (auto digits = cursor.element(kInteger); digits && isPlainInteger(*digits)) {
-            result.otherKeys.emplace_back(*key);
+            result.otherKeys.push_back(*key);
         } else {
             return std::nullopt;
         }
@@ -152,9 +204,21 @@ std::optional<PlainDictionary> readPlainDictionary(std::string_view bytes) {
         return std::nullopt;
     }
     cursor.skipSpace();
-    if (!cursor.atEnd()) {
+    if (!cursor.atEnd() || holdsDuplicate(keys)) {
+        return std::nullopt;  // something after the list, or a key twice
+    }
+    return result;
+}
+
+std::optional<PlainDictionary> readPlainDictionary(std::string_view bytes) {
+    std::optional<PlainDictionaryView> view = readPlainDictionaryView(bytes);
+    if (!view) {
         return std::nullopt;
     }
+    PlainDictionary result;
+    result.strings.reserve(view->strings.size());
+    for (const auto& [key, value] : view->strings) result.strings.emplace_back(key, value);
+    result.otherKeys.assign(view->otherKeys.begin(), view->otherKeys.end());
     return result;
 }
 

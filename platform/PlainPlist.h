@@ -29,4 +29,15 @@ struct PlainDictionary {
 
 std::optional<PlainDictionary> readPlainDictionary(std::string_view bytes);
 
+// The same read, for a scan that keeps the bytes while it looks: views into
+// them, nothing copied.
+struct PlainDictionaryView {
+    std::vector<std::pair<std::string_view, std::string_view>> strings;
+    std::vector<std::string_view> otherKeys;
+
+    std::optional<std::string_view> stringForKey(std::string_view key) const;
+};
+
+std::optional<PlainDictionaryView> readPlainDictionaryView(std::string_view bytes);
+
 }  // namespace nestora::plist

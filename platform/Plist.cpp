@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/Files.h"
+#include "platform/PlainBinaryPlist.h"
 #include "platform/PlainPlist.h"
 #include "platform/PlistGuard.h"
 #include "platform/PlistNodes.h"
@@ -152,18 +153,33 @@ std::optional<Value> parse(std::string_view bytes) { return parse(bytes, kMaxInp
 
 std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes) {
     if (bytes.empty()) return Value(Dictionary{});
+    // Preferences files as every writer of them lays them out, without
+    // libplist; anything else through it.
+    if (auto quick = readPlainBinaryPlist(bytes, maxBytes)) return quick;
+    return parseFully(bytes, maxBytes);
+}
+
+std::optional<Value> parseFully(std::string_view bytes, std::size_t maxBytes) {
+    if (bytes.empty()) return Value(Dictionary{});
     Node node = parseNode(bytes, maxBytes);
     if (!node) return std::nullopt;
-    return valueFromNode(node.get(), kMaxDepth);
+    std::size_t depth = 0;
+    std::optional<Value> value = valueFromNode(node.get(), kMaxDepth, &depth);
+    if (value) freeKnownTree(std::move(node), depth);
+    return value;
 }
 
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys) {
     auto bytes = files::readFileNotThroughLink(devicePath, kMaxInputBytes);
     if (!bytes) return std::nullopt;
-    if (bytes->empty()) return Dictionary{};
+    return dictionaryKeysOf(*bytes, keys);
+}
+
+std::optional<Dictionary> dictionaryKeysOf(std::string_view bytes, std::initializer_list<std::string_view> keys) {
+    if (bytes.empty()) return Dictionary{};
     // Most Info.plists are plain dictionaries of strings: read those without
     // libplist, unless a wanted key holds something other than a string.
-    if (auto plain = readPlainDictionary(*bytes)) {
+    if (auto plain = readPlainDictionaryView(bytes)) {
         bool onlyStrings = true;
         for (std::string_view key : keys) {
             for (const auto& other : plain->otherKeys) onlyStrings = onlyStrings && other != key;
@@ -171,12 +187,12 @@ std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::i
         if (onlyStrings) {
             Dictionary result;
             for (std::string_view key : keys) {
-                if (auto text = plain->stringForKey(key)) result.insert_or_assign(std::string(key), Value(std::move(*text)));
+                if (auto text = plain->stringForKey(key)) result.insert_or_assign(std::string(key), Value(std::string(*text)));
             }
             return result;
         }
     }
-    Node node = parseNode(*bytes);
+    Node node = parseNode(bytes);
     if (!node || plist_get_node_type(node.get()) != PLIST_DICT) return std::nullopt;
     Dictionary result;
     for (std::string_view key : keys) {

@@ -97,6 +97,9 @@ std::optional<Value> parse(std::string_view bytes);
 // The same for input allowed up to `maxBytes` instead of kMaxInputBytes (a
 // backup carries every category's icon); depth and expansion stay guarded.
 std::optional<Value> parse(std::string_view bytes, std::size_t maxBytes);
+// The same, always through libplist and its guard: what the quick reads
+// must agree with (tests and fuzz targets judge them by it).
+std::optional<Value> parseFully(std::string_view bytes, std::size_t maxBytes = kMaxInputBytes);
 
 // Reads a property-list file; none when it cannot be read or is malformed.
 // A zero-byte file reads as an empty dictionary.
@@ -109,6 +112,8 @@ std::optional<Dictionary> readDictionary(std::string_view devicePath);
 // are simply missing): scans that need a key or two of many files (bundles'
 // Info.plists) use this. A link at the path itself is not followed.
 std::optional<Dictionary> readDictionaryKeys(std::string_view devicePath, std::initializer_list<std::string_view> keys);
+// The same, of bytes already read.
+std::optional<Dictionary> dictionaryKeysOf(std::string_view bytes, std::initializer_list<std::string_view> keys);
 
 // Serialisations. XML is the platform writer's layout (tab-indented, with the
 // XML declaration and DOCTYPE); binary is format "bplist00" (version 1.0).

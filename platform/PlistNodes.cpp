@@ -163,18 +163,29 @@ void freeNode(plist_t node) {
     }
 }
 
-std::optional<Value> valueFromNode(plist_t node, std::size_t maxDepth) {
+void freeKnownTree(Node node, std::size_t depth) {
+    // libplist's own free recurses once per level: a few frames here.
+    if (depth <= kShallowTree) plist_free(node.release());
+}
+
+std::optional<Value> valueFromNode(plist_t node, std::size_t maxDepth, std::size_t* depth) {
+    if (depth != nullptr) *depth = 0;
     if (!isContainer(node)) return scalarFromNode(node);
     if (maxDepth == 0) return std::nullopt;
     std::vector<Frame> stack;
     stack.emplace_back(node);
+    std::size_t deepest = 1;
     while (!stack.empty()) {
         plist_t item = nullptr;
         if (!stack.back().nextItem(item)) return std::nullopt;
+        deepest = std::max(deepest, stack.size());
         if (item == nullptr) {
             Value done = std::move(stack.back().value);
             stack.pop_back();
-            if (stack.empty()) return done;
+            if (stack.empty()) {
+                if (depth != nullptr) *depth = deepest;
+                return done;
+            }
             stack.back().add(std::move(done));
         } else if (isContainer(item)) {
             if (stack.size() >= maxDepth) return std::nullopt;

@@ -35,9 +35,17 @@ std::optional<FileDescriptor> openFolder(std::string_view devicePath);
 // it is not a folder or cannot be opened.
 std::optional<FileDescriptor> openFolderAt(const FileDescriptor& folder, std::string_view name);
 
+// A second descriptor of what `open` holds open; none when the process has
+// no descriptor to spare.
+std::optional<FileDescriptor> duplicate(const FileDescriptor& open);
+
 // The names in an open folder, sorted by their bytes (FolderNames.h),
 // without "." and ".."; none when it cannot be read.
-std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder);
+std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder,
+                                                     bool (*keep)(std::string_view) = nullptr);
+// Whether an open folder holds a name `matches` takes (FolderNames.h); none
+// when it cannot be read.
+std::optional<bool> folderHoldsNameAt(const FileDescriptor& folder, bool (*matches)(std::string_view));
 
 enum class EntryKind { Missing, RegularFile, Folder, SymbolicLink, Other, Unknown };
 

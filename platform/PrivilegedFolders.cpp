@@ -117,20 +117,28 @@ std::optional<FileDescriptor> openFolderAt(const FileDescriptor& folder, std::st
     return fd;
 }
 
-std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder) {
-    // A descriptor of its own: closedir closes it, the caller's stays open.
-    const int fd = openat(folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+std::optional<FileDescriptor> duplicate(const FileDescriptor& open) {
+    FileDescriptor fd(fcntl(open.get(), F_DUPFD_CLOEXEC, 0));
+    if (!fd) {
         return std::nullopt;
     }
-    DIR* dir = fdopendir(fd);
-    if (dir == nullptr) {
-        close(fd);
+    return fd;
+}
+
+std::optional<std::vector<std::string>> listFolderAt(const FileDescriptor& folder, bool (*keep)(std::string_view)) {
+    // Read through the caller's descriptor, from the start: nothing here
+    // reads a folder through a descriptor but this, so its offset is free.
+    if (lseek(folder.get(), 0, SEEK_SET) != 0) {
         return std::nullopt;
     }
-    std::vector<std::string> names = platform::sortedFolderNames(dir);
-    closedir(dir);
-    return names;
+    return platform::sortedFolderNamesAt(folder.get(), keep);
+}
+
+std::optional<bool> folderHoldsNameAt(const FileDescriptor& folder, bool (*matches)(std::string_view)) {
+    if (lseek(folder.get(), 0, SEEK_SET) != 0) {
+        return std::nullopt;
+    }
+    return platform::folderHoldsNameAt(folder.get(), matches);
 }
 
 EntryKind entryKind(const FileDescriptor& folder, std::string_view name) {

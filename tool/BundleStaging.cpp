@@ -32,9 +32,13 @@ bool fillBundle(std::FILE* out, const privileged::FileDescriptor& staging, std::
         return options.flushLater ? privileged::writeUnflushedFileAt(staging, name, bytes, mode)
                                   : privileged::createFileAt(staging, name, bytes, mode);
     };
-    for (std::string_view name : kLauncherFiles) {
-        std::optional<LauncherFile> source = readLauncherFile(name);
-        if (!source || !write(name, source->bytes, source->mode)) {
+    for (std::size_t i = 0; i < std::size(kLauncherFiles); ++i) {
+        const std::string_view name = kLauncherFiles[i];
+        std::optional<LauncherFile> read;
+        const LauncherFile* source = options.launcher != nullptr && i < options.launcher->size()
+                                         ? &(*options.launcher)[i]
+                                         : (read = readLauncherFile(name)) ? &*read : nullptr;
+        if (source == nullptr || !write(name, source->bytes, source->mode)) {
             printMessage(out, "ERROR: Unable to copy to dest: %s\n", joinPath(bundlePath, name));
             return false;
         }
@@ -72,6 +76,16 @@ std::optional<LauncherFile> readLauncherFile(std::string_view name) {
     // A copy keeps the source's permission bits; the launcher must run.
     const mode_t mode = name == kLauncherExecutable ? 0755 : source->mode & 0777;
     return LauncherFile{std::move(source->bytes), mode};
+}
+
+std::optional<LauncherFiles> readLauncherFiles() {
+    LauncherFiles files;
+    for (std::string_view name : kLauncherFiles) {
+        std::optional<LauncherFile> file = readLauncherFile(name);
+        if (!file) return std::nullopt;
+        files.push_back(std::move(*file));
+    }
+    return files;
 }
 
 std::optional<std::string> leftoverFolderName(std::string_view directoryName, LeftoverKind kind) {
@@ -122,7 +136,8 @@ std::optional<StagedBundle> StagedBundle::build(std::FILE* out, std::string_view
     const std::string bundleName(lastComponent(bundlePath));
     std::string_view directoryName = bundleName;
     directoryName.remove_suffix(std::min<std::size_t>(directoryName.size(), 4));  // ".app"
-    auto applications = privileged::openFolder(kApplicationsFolder);
+    auto applications = options.applications != nullptr ? privileged::duplicate(*options.applications)
+                                                         : privileged::openFolder(kApplicationsFolder);
     std::optional<std::string> stagingName = leftoverFolderName(directoryName, LeftoverKind::Staging);
     if (!applications || !stagingName || !privileged::makeFolderAt(*applications, *stagingName, 0755)) {
         printMessage(out, "ERROR: Unable to create directory: %s\n", bundlePath);

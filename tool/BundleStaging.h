@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/PrivilegedFiles.h"
 
@@ -24,6 +25,11 @@ struct LauncherFile {
     mode_t mode = 0;
 };
 std::optional<LauncherFile> readLauncherFile(std::string_view name);
+
+// The launcher files in the order of kLauncherFiles, read once for a run
+// that stages many bundles; none when one of them cannot be read.
+using LauncherFiles = std::vector<LauncherFile>;
+std::optional<LauncherFiles> readLauncherFiles();
 
 enum class LeftoverKind { Staging, Deleting };
 
@@ -50,6 +56,10 @@ std::optional<LeftoverFolder> parseLeftoverFolderName(std::string_view entry);
 struct StagingOptions {
     std::optional<std::string_view> icon;  // the bytes of icon.png, when the bundle gets one
     bool flushLater = false;
+    // For a run that stages many bundles: /Applications opened and the
+    // launcher files read once, not again for each bundle.
+    const privileged::FileDescriptor* applications = nullptr;
+    const LauncherFiles* launcher = nullptr;
 };
 
 // The five launcher files and the eleven-key Info.plist, assembled under a

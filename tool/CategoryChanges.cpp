@@ -22,9 +22,12 @@ constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
 // Un-hides the items, in list order, and removes "items" from the file.
 bool unhideItems(const ToolContext& context, std::string_view identifier, const std::vector<std::string>& items) {
     if (context.appServices != nullptr && context.iconHiding != nullptr && context.iconHiding->available()) {
+        std::vector<std::optional<std::string>> paths;
+        paths.reserve(items.size());
         for (const std::string& item : items) {
-            context.iconHiding->setHidden(*context.appServices, item, false);
+            paths.push_back(infoPlistPathForDisplayIdentifier(*context.appServices, item));
         }
+        context.iconHiding->setHiddenAll(paths, false);
     }
     if (!removeCategoryItems(context.preferences(), identifier)) {
         printMessage(context.out, "ERROR: Unable to save preferences for %s\n", identifier);

@@ -5,6 +5,7 @@
 
 #include "common/CategoryNaming.h"
 #include "platform/Files.h"
+#include "platform/OpenFolder.h"
 #include "platform/Plist.h"
 #include "platform/PlainPlist.h"
 #include "tool/CategoryPreferencesFile.h"
@@ -62,7 +63,9 @@ PrefsScan scanPrefsFolder(const std::optional<privileged::FileDescriptor>& folde
 
 std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unnamed) {
     std::vector<CategoryBundle> bundles;
-    auto entries = files::listFolder(kApplicationsFolder);
+    // Opened once: each Info.plist is read relative to it.
+    const auto applications = files::OpenFolder::open(kApplicationsFolder);
+    auto entries = applications ? applications->list() : std::nullopt;
     if (!entries) {
         return bundles;
     }
@@ -73,7 +76,7 @@ std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unname
         std::string path(kApplicationsFolder);
         path.push_back('/');
         path.append(entry);
-        auto bytes = files::readFile(path + "/Info.plist", plist::kMaxInputBytes);
+        auto bytes = applications->readFile(entry + "/Info.plist", plist::kMaxInputBytes);
         if (!bytes && unnamed != nullptr) {
             unnamed->push_back(path);
         }
@@ -82,9 +85,9 @@ std::vector<CategoryBundle> scanCategoryBundles(std::vector<std::string>* unname
         }
         std::optional<std::string> identifier;
         std::optional<std::string> displayName;
-        if (auto plain = plist::readPlainDictionary(*bytes)) {
-            identifier = plain->stringForKey("CFBundleIdentifier");
-            displayName = plain->stringForKey("CFBundleDisplayName");
+        if (auto plain = plist::readPlainDictionaryView(*bytes)) {
+            if (auto text = plain->stringForKey("CFBundleIdentifier")) identifier.emplace(*text);
+            if (auto text = plain->stringForKey("CFBundleDisplayName")) displayName.emplace(*text);
         } else if (auto info = plist::parse(*bytes)) {
             identifier = info->stringForKey("CFBundleIdentifier");
             displayName = displayNameOf(*info);

@@ -40,8 +40,9 @@ std::optional<std::string> identifierNamedBy(const privileged::FileDescriptor& b
         return std::nullopt;
     }
     // The tool writes plain XML, which the quick reader takes.
-    if (auto plain = plist::readPlainDictionary(info->bytes)) {
-        return plain->stringForKey("CFBundleIdentifier");
+    if (auto plain = plist::readPlainDictionaryView(info->bytes)) {
+        auto identifier = plain->stringForKey("CFBundleIdentifier");
+        return identifier ? std::optional<std::string>(*identifier) : std::nullopt;
     }
     auto value = plist::parse(info->bytes);
     return value ? value->stringForKey("CFBundleIdentifier") : std::nullopt;

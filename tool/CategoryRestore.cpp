@@ -94,6 +94,8 @@ bool restoreCategories(const ToolContext& context, std::string_view listPath) {
     // What killed runs left is settled once for the whole list.
     settleLeftoverFolders(context, std::nullopt);
     const auto applications = privileged::openFolder(kApplicationsFolder);
+    // Every bundle gets the same launcher files: read once for the list.
+    const std::optional<LauncherFiles> launcher = readLauncherFiles();
     StagedBatch batch;
     for (const plist::Value& value : *list->array()) {
         const std::optional<ListEntry> entry = readEntry(out, value, listPath);
@@ -120,8 +122,9 @@ bool restoreCategories(const ToolContext& context, std::string_view listPath) {
             continue;
         }
         const std::string bundlePath = bundlePathForIdentifier(*identifier);
-        std::optional<StagedBundle> staged =
-            StagedBundle::build(out, bundlePath, entry->displayName, StagingOptions{entry->icon, true});
+        const StagingOptions options{entry->icon, true, applications ? &*applications : nullptr,
+                                     launcher ? &*launcher : nullptr};
+        std::optional<StagedBundle> staged = StagedBundle::build(out, bundlePath, entry->displayName, options);
         if (!staged) {
             continue;  // its staging folder went with it
         }

@@ -19,6 +19,8 @@ namespace nestora::tool {
 namespace {
 
 
+bool startsWithDot(std::string_view name) { return name.starts_with('.'); }
+
 bool isBundleTemporary(std::string_view entry) {
     if (!entry.starts_with('.')) {
         return false;
@@ -79,7 +81,8 @@ void settleLeftoverFolders(const ToolContext& context, std::optional<std::string
     if (!applications) {
         return;
     }
-    auto entries = privileged::listFolderAt(*applications);
+    // Leftover folders are hidden names: only those are kept and sorted.
+    auto entries = privileged::listFolderAt(*applications, startsWithDot);
     if (!entries) {
         return;
     }
@@ -109,8 +112,8 @@ void settleLeftoverFolders(const ToolContext& context, std::optional<std::string
 }
 
 bool bundleHoldsTemporaryFiles(const privileged::FileDescriptor& bundle) {
-    auto entries = privileged::listFolderAt(bundle);
-    return !entries || std::any_of(entries->begin(), entries->end(), isBundleTemporary);
+    const std::optional<bool> holds = privileged::folderHoldsNameAt(bundle, isBundleTemporary);
+    return !holds || *holds;
 }
 
 void removeBundleTemporaryFiles(std::FILE* out, const privileged::FileDescriptor& bundle, std::string_view identifier) {
@@ -132,7 +135,7 @@ void removePreferencesTemporaryFiles(const ToolContext& context, std::optional<s
     if (!folder) {
         return;
     }
-    auto entries = privileged::listFolderAt(*folder);
+    auto entries = privileged::listFolderAt(*folder, startsWithDot);
     if (!entries) {
         return;
     }

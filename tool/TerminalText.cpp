@@ -18,6 +18,10 @@ void appendEscaped(std::string& out, unsigned char byte) {
 }  // namespace
 
 std::string printableText(std::string_view text) {
+    // Most text is printable ASCII throughout, and goes as it is.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        return std::string(text);
+    }
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,44 @@ TEST_F(HideHiddenIcons, ASessionAndSingleCallsSeeEachOthersChanges) {
     EXPECT_TRUE(setIconHiddenForInfoPlistPath("/A.app/Info.plist", false));
     EXPECT_FALSE(session.setHidden(std::string("/A.app/Info.plist"), false));
     EXPECT_EQ(hide::hiddenInfoPlistPaths(), Paths{});
+}
+
+// A restore or a delete hands the library all its apps in one call: every
+// change is made, in order, through the list being written anew on the
+// way; what is already as asked, a path given twice and a path the list
+// cannot hold are passed over, and the count says what changed.
+TEST_F(HideHiddenIcons, ManyPathsInOneCallAreChangedInOrderAndCounted) {
+    ASSERT_TRUE(setIconHiddenForInfoPlistPath("/Early.app/Info.plist", true));
+    std::vector<std::optional<std::string>> batch;
+    Paths expected = {"/Early.app/Info.plist"};
+    for (int i = 0; i < 300; ++i) {
+        batch.emplace_back("/var/mobile/Applications/C" + std::to_string(i) + "/App.app/Info.plist");
+        expected.push_back(*batch.back());
+    }
+    batch.emplace_back("/Early.app/Info.plist");  // already hidden
+    batch.push_back(batch.front());               // twice
+    batch.emplace_back(std::nullopt);             // an app that is not installed
+    batch.emplace_back("");
+    batch.emplace_back("/Bad.app\n/Info.plist");
+    IconHidingSession session;
+    ASSERT_TRUE(session.available());
+    EXPECT_EQ(session.setHiddenAll(batch, true), 300u);
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), expected) << "another reader sees every change, in order";
+
+    std::vector<std::optional<std::string>> shown = {"/Never.app/Info.plist"};
+    Paths left = {"/Early.app/Info.plist"};
+    for (int i = 0; i < 300; ++i) {
+        if (i % 2 == 0) {
+            shown.emplace_back(expected[i + 1]);
+        } else {
+            left.push_back(expected[i + 1]);
+        }
+    }
+    EXPECT_EQ(session.setHiddenAll(shown, false), 150u);
+    EXPECT_EQ(hide::hiddenInfoPlistPaths(), left);
+    hide::HiddenIconsFile other;
+    EXPECT_FALSE(other.setHidden(left.back(), true)) << "a second opening knows the list as the call left it";
+    EXPECT_TRUE(other.setHidden(*shown.back(), true));
 }
 
 TEST(HideSession, WithoutTheLibraryNothingIsCalled) {

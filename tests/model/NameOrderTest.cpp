@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
 
 #include <algorithm>
 
@@ -41,6 +43,31 @@ TEST(ModelNameOrder, ComparesNamesIgnoringLetterCaseOnly) {
     EXPECT_EQ(compareByLocalizedName(services, "id.zebra", "id.eclair"), std::weak_ordering::less);
     EXPECT_EQ(compareByLocalizedName(services, "id.strasse", "id.STRASSE"), std::weak_ordering::equivalent);
     EXPECT_EQ(compareByLocalizedName(services, "id.empty", "id.apple"), std::weak_ordering::less);
+}
+
+// Names of ASCII text are folded without the Unicode tables: every pair of
+// two-character names over all of ASCII compares as Unicode's default case
+// folding orders them.
+TEST(ModelNameOrder, AsciiNamesCompareAsUnicodeFoldsThem) {
+    const auto folded = [](const std::string& name) {
+        icu::UnicodeString text = icu::UnicodeString::fromUTF8(name);
+        std::string out;
+        text.foldCase(U_FOLD_CASE_DEFAULT).toUTF8String(out);
+        return out;
+    };
+    FakeAppServices services;
+    std::vector<std::string> ids;
+    for (int c = 1; c < 0x80; ++c) {
+        const std::string name = {'m', static_cast<char>(c)};
+        ids.push_back("id." + std::to_string(c));
+        services.names[ids.back()] = name;
+    }
+    for (const auto& a : ids) {
+        for (const auto& b : ids) {
+            const int expected = folded(services.names[a]).compare(folded(services.names[b]));
+            EXPECT_EQ(compareByLocalizedName(services, a, b), expected <=> 0) << a << " " << b;
+        }
+    }
 }
 
 TEST(ModelNameOrder, NamesAreLookedUpAfreshForEveryComparison) {

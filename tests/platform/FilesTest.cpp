@@ -6,6 +6,7 @@
 
 #include "platform/DeviceRoot.h"
 #include "platform/Files.h"
+#include "platform/OpenFolder.h"
 #include "platform/PrivilegedFiles.h"
 #include "tests/support/TestDevice.h"
 
@@ -48,6 +49,61 @@ TEST(PlatformFiles, BothListingsSortByTheBytesOfTheNamesAndReportUnreadableFolde
     EXPECT_EQ(privileged::listFolderAt(*folder), sorted);
     EXPECT_FALSE(files::listFolder("/missing"));
     EXPECT_FALSE(files::listFolder("/d/a"));
+}
+
+// A folder larger than one read of the kernel's directory entries: every
+// way of listing it gives every name once, sorted, and a question about its
+// names sees them all, also on a descriptor listed before.
+TEST(PlatformFiles, EveryListingOfALargeFolderGivesEveryNameAndAQuestionSeesThemAll) {
+    TestDevice device;
+    std::vector<std::string> names;
+    for (int i = 0; i < 2000; ++i) {
+        // Made in an order unlike the sorted one: 7 and 2000 share no factor.
+        names.push_back("bundle-with-a-long-name-" + std::to_string(i * 7 % 2000) + ".app");
+        device.writeFile("/big/" + names.back(), "");
+    }
+    device.writeFile("/big/.Info.plist.tmp", "");
+    names.push_back(".Info.plist.tmp");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(files::listFolder("/big"), names);
+    const auto opened = files::OpenFolder::open("/big");
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->list(), names);
+    EXPECT_EQ(opened->list(), names) << "a second listing starts from the start again";
+    const auto folder = privileged::openFolder("/big");
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(privileged::listFolderAt(*folder), names);
+    EXPECT_EQ(privileged::folderHoldsNameAt(*folder, [](std::string_view name) { return name.starts_with('.'); }),
+              true);
+    EXPECT_EQ(privileged::folderHoldsNameAt(*folder, [](std::string_view name) { return name == "bundle-with-a-long-name-1999.app"; }),
+              true);
+    EXPECT_EQ(privileged::folderHoldsNameAt(*folder, [](std::string_view name) { return name.ends_with(".plist"); }),
+              false);
+    const std::vector<std::string> hidden = {".Info.plist.tmp"};
+    EXPECT_EQ(privileged::listFolderAt(*folder, [](std::string_view name) { return name.starts_with('.'); }), hidden)
+        << "a listing that keeps only some names";
+}
+
+// What a scan opens relative to a folder it holds: regular files only, not
+// through a link at the last component, never waiting on a FIFO, and no
+// more than the limit.
+TEST(PlatformFiles, AnOpenFolderReadsOnlyRegularFilesBelowIt) {
+    TestDevice device;
+    device.writeFile("/f/X.app/Info.plist", "12345");
+    device.writeFile("/elsewhere/secret", "secret");
+    ASSERT_EQ(::symlink(device.host("/elsewhere/secret").c_str(), device.host("/f/Link.app").c_str()), 0);
+    ASSERT_EQ(::mkfifo(device.host("/f/fifo").c_str(), 0644), 0);
+    const auto folder = files::OpenFolder::open("/f");
+    ASSERT_TRUE(folder);
+    struct stat status {};
+    EXPECT_TRUE(folder->openRegularFile("X.app/Info.plist", status));
+    EXPECT_EQ(status.st_size, 5);
+    for (const char* refused : {"Link.app", "fifo", "X.app", "missing"}) {
+        EXPECT_FALSE(folder->openRegularFile(refused, status)) << refused;
+    }
+    EXPECT_EQ(folder->readFile("X.app/Info.plist", 5), "12345");
+    EXPECT_FALSE(folder->readFile("X.app/Info.plist", 4)) << "past the limit";
+    EXPECT_FALSE(folder->readFile("fifo", 100)) << "a FIFO is no file to read";
 }
 
 TEST(PlatformFiles, ExistsSeesDanglingLinksAndCreateFolderMakesNoParents) {

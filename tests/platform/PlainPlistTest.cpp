@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
+#include <string>
 
 #include "platform/Plist.h"
 #include "platform/PlainPlist.h"
@@ -18,8 +20,15 @@ using plist::readPlainDictionary;
 // exactly the same string values.
 void expectAgreement(const std::string& bytes) {
     auto plain = readPlainDictionary(bytes);
+    auto view = plist::readPlainDictionaryView(bytes);
+    ASSERT_EQ(plain.has_value(), view.has_value()) << bytes;
     if (!plain) {
         return;
+    }
+    ASSERT_EQ(view->strings.size(), plain->strings.size()) << bytes;
+    for (std::size_t i = 0; i < plain->strings.size(); ++i) {
+        EXPECT_EQ(view->strings[i].first, plain->strings[i].first) << bytes;
+        EXPECT_EQ(view->strings[i].second, plain->strings[i].second) << bytes;
     }
     auto full = plist::parse(bytes);
     ASSERT_TRUE(full.has_value()) << "quick read accepted what the parser refuses:\n" << bytes;
@@ -35,6 +44,17 @@ void expectAgreement(const std::string& bytes) {
     }
     EXPECT_EQ(plain->strings.size(), strings) << bytes;
     EXPECT_EQ(plain->strings.size() + plain->otherKeys.size(), full->dictionary()->size()) << bytes;
+}
+
+// A dictionary of `count` string keys "K0", "K1", ..., the last named
+// `lastKey` instead when given.
+std::string manyKeys(int count, std::optional<std::string> lastKey = std::nullopt) {
+    std::string bytes = "<plist><dict>";
+    for (int i = 0; i < count; ++i) {
+        const std::string key = i == count - 1 && lastKey ? *lastKey : "K" + std::to_string(i);
+        bytes += "<key>" + key + "</key><string>v</string>";
+    }
+    return bytes + "</dict></plist>";
 }
 
 std::vector<std::string> samples() {
@@ -55,6 +75,8 @@ std::vector<std::string> samples() {
     out.push_back("<plist version=\"1.0\"><dict></dict></plist>");
     // A UTF-8 byte-order mark, as some real Info.plists carry.
     out.push_back("\xef\xbb\xbf" + out.front());
+    // More keys than are compared pair by pair.
+    out.push_back(manyKeys(300));
     return out;
 }
 
@@ -85,8 +107,17 @@ TEST(PlatformPlainPlist, LeavesEverythingElseToTheParser) {
              "<plist><array/></plist>",
              "bplist00",
              "",
+             // Overlong, surrogate and control forms among otherwise ASCII text.
+             "<plist><dict><key>A</key><string>a\xc0\xaf" "b</string></dict></plist>",
+             "<plist><dict><key>A</key><string>a\xed\xa0\x80" "b</string></dict></plist>",
+             "<plist><dict><key>A</key><string>a\x01b</string></dict></plist>",
          }) {
         EXPECT_FALSE(readPlainDictionary(bytes).has_value()) << bytes;
+    }
+    // A key twice, however many keys come between.
+    for (int count : {2, 31, 32, 33, 300}) {
+        EXPECT_FALSE(readPlainDictionary(manyKeys(count, "K0")).has_value()) << count << " keys";
+        EXPECT_TRUE(readPlainDictionary(manyKeys(count)).has_value()) << count << " keys";
     }
 }
 

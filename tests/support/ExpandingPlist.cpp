@@ -33,6 +33,10 @@ std::string expandingList(const std::string& key, const std::string& identifier)
         objects.push_back(text("CFBundleIdentifier"));
         objects.push_back(text(identifier));
     }
+    return binaryListOf(objects, 2);
+}
+
+std::string binaryListOf(const std::vector<std::string>& objects, std::size_t refSize) {
     std::string out = "bplist00";
     std::vector<std::uint64_t> offsets;
     for (const std::string& object : objects) {
@@ -42,7 +46,8 @@ std::string expandingList(const std::string& key, const std::string& identifier)
     const std::uint64_t table = out.size();
     for (std::uint64_t offset : offsets) appendBigEndian(out, offset, 4);
     out.append(6, '\0');
-    out += "\x04\x02";
+    out.push_back(static_cast<char>(4));
+    out.push_back(static_cast<char>(refSize));
     appendBigEndian(out, objects.size(), 8);
     appendBigEndian(out, 0, 8);
     appendBigEndian(out, table, 8);
