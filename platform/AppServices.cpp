@@ -51,59 +51,64 @@ struct ReadInfoPlist {
     Bundle bundle;
 };
 
+// The keys of an Info.plist the index keeps.
+constexpr std::string_view kIndexedKeys[] = {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
+                                             "CFBundleName", "UIRoleDisplayNames"};
+
+// The index's entries from an Info.plist's keys, however they were read:
+// `text` gives a key's string, `roles` the role names.
+template <typename Text>
+ReadInfoPlist indexEntries(const FileIdentity& identity, const std::string& parent, std::string folder, Text text,
+                           std::unordered_map<std::string, std::string> roles) {
+    ReadInfoPlist read{identity, std::nullopt, {}};
+    // The executable and the roles name files beside the Info.plist: a name
+    // that is no plain path component would lead out of the bundle, so the
+    // app (or that role) is unknown.
+    const std::optional<std::string> executable = text("CFBundleExecutable");
+    if (executable && !isPlainPathComponent(*executable)) return read;
+    read.identifier = text("CFBundleIdentifier");
+    Bundle& bundle = read.bundle;
+    bundle.folder = std::move(folder);
+    bundle.parent = parent;
+    bundle.executable = executable.value_or("");
+    bundle.name = text("CFBundleDisplayName");
+    if (!bundle.name) bundle.name = text("CFBundleName");
+    std::erase_if(roles, [](const auto& role) { return !isPlainPathComponent(role.first); });
+    bundle.roleNames = std::move(roles);
+    return read;
+}
+
 // The index's entries read from one bundle's Info.plist.
 ReadInfoPlist readInfoPlist(const FileIdentity& identity, const std::string& parent, std::string folder,
                             const std::optional<std::string>& bytes) {
-    ReadInfoPlist read{identity, std::nullopt, {}};
-    if (!bytes) return read;
+    if (!bytes) return ReadInfoPlist{identity, std::nullopt, {}};
     // Most Info.plists are plain dictionaries of strings: their keys are
-    // taken as they lie in the bytes. Roles, or any key of the five that is
-    // not a string there, take the way through values below.
+    // taken as they lie in the bytes. Roles, or any indexed key that is not
+    // a string there, take the way through values.
     if (auto plain = plist::readPlainDictionaryView(*bytes)) {
-        static constexpr std::string_view kKeys[] = {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
-                                                     "CFBundleName", "UIRoleDisplayNames"};
         const bool onlyStrings = std::none_of(plain->otherKeys.begin(), plain->otherKeys.end(), [](std::string_view key) {
-            return std::find(std::begin(kKeys), std::end(kKeys), key) != std::end(kKeys);
+            return std::find(std::begin(kIndexedKeys), std::end(kIndexedKeys), key) != std::end(kIndexedKeys);
         });
         if (onlyStrings && !plain->stringForKey("UIRoleDisplayNames")) {
             const auto text = [&](std::string_view key) -> std::optional<std::string> {
                 auto found = plain->stringForKey(key);
                 return found ? std::optional<std::string>(*found) : std::nullopt;
             };
-            const std::optional<std::string> executable = text("CFBundleExecutable");
-            if (executable && !isPlainPathComponent(*executable)) return read;
-            read.identifier = text("CFBundleIdentifier");
-            Bundle& bundle = read.bundle;
-            bundle.folder = std::move(folder);
-            bundle.parent = parent;
-            bundle.executable = executable.value_or("");
-            bundle.name = text("CFBundleDisplayName");
-            if (!bundle.name) bundle.name = text("CFBundleName");
-            return read;
+            return indexEntries(identity, parent, std::move(folder), text, {});
         }
     }
-    auto keys = plist::dictionaryKeysOf(*bytes, {"CFBundleIdentifier", "CFBundleExecutable", "CFBundleDisplayName",
-                                                 "CFBundleName", "UIRoleDisplayNames"});
-    if (!keys) return read;
+    auto keys = plist::dictionaryKeysOf(*bytes, {kIndexedKeys[0], kIndexedKeys[1], kIndexedKeys[2], kIndexedKeys[3],
+                                                 kIndexedKeys[4]});
+    if (!keys) return ReadInfoPlist{identity, std::nullopt, {}};
     const plist::Value info(std::move(*keys));
-    // The executable and the roles name files beside the Info.plist: a name
-    // that is no plain path component would lead out of the bundle, so the
-    // app (or that role) is unknown.
-    const auto executable = info.stringForKey("CFBundleExecutable");
-    if (executable && !isPlainPathComponent(*executable)) return read;
-    read.identifier = info.stringForKey("CFBundleIdentifier");
-    Bundle& bundle = read.bundle;
-    bundle.folder = std::move(folder);
-    bundle.parent = parent;
-    bundle.executable = executable.value_or("");
-    bundle.name = info.stringForKey("CFBundleDisplayName");
-    if (!bundle.name) bundle.name = info.stringForKey("CFBundleName");
-    if (const plist::Value* roles = info.find("UIRoleDisplayNames"); roles && roles->dictionary()) {
-        for (const auto& [role, roleName] : *roles->dictionary()) {
-            if (roleName.string() && isPlainPathComponent(role)) bundle.roleNames.emplace(role, *roleName.string());
+    std::unordered_map<std::string, std::string> roles;
+    if (const plist::Value* declared = info.find("UIRoleDisplayNames"); declared && declared->dictionary()) {
+        for (const auto& [role, roleName] : *declared->dictionary()) {
+            if (roleName.string()) roles.emplace(role, *roleName.string());
         }
     }
-    return read;
+    return indexEntries(identity, parent, std::move(folder),
+                        [&](std::string_view key) { return info.stringForKey(key); }, std::move(roles));
 }
 
 struct DeviceAppServices::State {
@@ -151,7 +156,7 @@ struct DeviceAppServices::State {
         auto known = read.find(folder);
         if (known == read.end() || !(known->second.identity == identity)) {
             read.insert_or_assign(folder, readInfoPlist(identity, parent, folder,
-                                                        files::readRegularFile(file.get(), plist::kMaxInputBytes)));
+                                                        files::readRegularFile(file.get(), status, plist::kMaxInputBytes)));
         }
     }
 

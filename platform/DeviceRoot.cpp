@@ -4,20 +4,20 @@
 
 namespace nestora::platform {
 
-std::string deviceRoot() {
-    // secure_getenv returns null in a set-user-id run: the caller must not be
-    // able to point a root process at a tree of its own making.
+namespace {
+
+// secure_getenv returns null in a set-user-id run: the caller must not be
+// able to point a root process at a tree of its own making.
+std::string_view rootSetting() {
     const char* value = secure_getenv("NESTORA_DEVICE_ROOT");
-    if (value == nullptr || *value == '\0') {
-        return "/";
-    }
-    return value;
+    return value == nullptr || *value == '\0' ? std::string_view("/") : std::string_view(value);
 }
 
-bool isDeviceRoot(std::string_view root) {
-    const char* value = secure_getenv("NESTORA_DEVICE_ROOT");
-    return root == (value == nullptr || *value == '\0' ? std::string_view("/") : std::string_view(value));
-}
+}  // namespace
+
+std::string deviceRoot() { return std::string(rootSetting()); }
+
+bool isDeviceRoot(std::string_view root) { return root == rootSetting(); }
 
 std::string hostPath(std::string_view devicePath) {
     if (devicePath.empty() || devicePath.front() != '/') {

@@ -333,19 +333,14 @@ namespace {
 
 // The open file at `path` when it is a regular file, with its status.
 UniqueFd openRegularFile(std::string_view path, int extraFlags, struct stat& st) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it then fails
-    // the regular-file test below. Reads of a regular file ignore the flag.
-    UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | extraFlags));
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return UniqueFd();
-    return fd;
+    return openRegularFileAt(AT_FDCWD, hostPath(path).c_str(), extraFlags, st);
 }
 
 std::optional<std::string> readOpenedFile(std::string_view path, std::size_t limit, int extraFlags) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it then fails
-    // the regular-file test. Reads of a regular file ignore the flag.
-    UniqueFd fd(::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | extraFlags));
+    struct stat st {};
+    const UniqueFd fd = openRegularFile(path, extraFlags, st);
     if (!fd) return std::nullopt;
-    return readRegularFile(fd.get(), limit);
+    return readRegularFile(fd.get(), st, limit);
 }
 
 }  // namespace

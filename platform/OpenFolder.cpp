@@ -11,14 +11,19 @@
 
 namespace nestora::files {
 
-std::optional<std::string> readRegularFile(int fd, std::size_t limit) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > limit) {
-        return std::nullopt;
-    }
+platform::UniqueFd openRegularFileAt(int folder, const char* path, int extraFlags, struct stat& status) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it then fails
+    // the regular-file test. Reads of a regular file ignore the flag.
+    platform::UniqueFd fd(::openat(folder, path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | extraFlags));
+    if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return platform::UniqueFd();
+    return fd;
+}
+
+std::optional<std::string> readRegularFile(int fd, const struct stat& status, std::size_t limit) {
+    if (static_cast<std::uint64_t>(status.st_size) > limit) return std::nullopt;
     // The file as large as it was when looked at: one read, as a rule. A
     // file the status gives no size (as /proc's) is read to its end.
-    const auto size = static_cast<std::size_t>(st.st_size);
+    const auto size = static_cast<std::size_t>(status.st_size);
     std::string bytes(size > 0 ? size : 4096, '\0');
     std::size_t got = 0;
     while (size == 0 || got < size) {
@@ -50,12 +55,10 @@ std::optional<std::vector<std::string>> OpenFolder::list() const {
 }
 
 std::optional<std::string> OpenFolder::readFile(std::string_view relativePath, std::size_t limit) const {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it then fails
-    // the regular-file test. Reads of a regular file ignore the flag.
-    const platform::UniqueFd fd(
-        ::openat(fd_.get(), std::string(relativePath).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    const platform::UniqueFd fd = openRegularFileAt(fd_.get(), std::string(relativePath).c_str(), 0, status);
     if (!fd) return std::nullopt;
-    return readRegularFile(fd.get(), limit);
+    return readRegularFile(fd.get(), status, limit);
 }
 
 std::optional<struct stat> OpenFolder::statusOf(std::string_view relativePath) const {
@@ -65,10 +68,7 @@ std::optional<struct stat> OpenFolder::statusOf(std::string_view relativePath) c
 }
 
 platform::UniqueFd OpenFolder::openRegularFile(std::string_view relativePath, struct stat& status) const {
-    platform::UniqueFd fd(::openat(fd_.get(), std::string(relativePath).c_str(),
-                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return platform::UniqueFd();
-    return fd;
+    return openRegularFileAt(fd_.get(), std::string(relativePath).c_str(), O_NOFOLLOW, status);
 }
 
 }  // namespace nestora::files

@@ -19,9 +19,15 @@
 
 namespace nestora::files {
 
-// The bytes of the regular file open at `fd`, at most `limit` of them; none
-// when it is no regular file, larger, or cannot be read.
-std::optional<std::string> readRegularFile(int fd, std::size_t limit);
+// The regular file at `path` (relative to the folder open at `folder`, or
+// to the working directory for AT_FDCWD), opened never waiting on a FIFO,
+// with `extraFlags` (O_NOFOLLOW) and its status in `status`; none when it is
+// no regular file or cannot be opened.
+platform::UniqueFd openRegularFileAt(int folder, const char* path, int extraFlags, struct stat& status);
+
+// The bytes of the regular file open at `fd`, whose status was `status`,
+// at most `limit` of them; none when it is larger or cannot be read.
+std::optional<std::string> readRegularFile(int fd, const struct stat& status, std::size_t limit);
 
 class OpenFolder {
 public:

@@ -125,8 +125,12 @@ bool isPlainInteger(std::string_view digits) {
 
 }  // namespace
 
-std::optional<std::string> PlainDictionary::stringForKey(std::string_view key) const {
-    for (const auto& [name, value] : strings) {
+namespace {
+
+// The value under a key in a list of key and value pairs.
+template <typename Pairs>
+std::optional<typename Pairs::value_type::second_type> valueFor(const Pairs& pairs, std::string_view key) {
+    for (const auto& [name, value] : pairs) {
         if (name == key) {
             return value;
         }
@@ -134,13 +138,12 @@ std::optional<std::string> PlainDictionary::stringForKey(std::string_view key) c
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<std::string> PlainDictionary::stringForKey(std::string_view key) const { return valueFor(strings, key); }
+
 std::optional<std::string_view> PlainDictionaryView::stringForKey(std::string_view key) const {
-    for (const auto& [name, value] : strings) {
-        if (name == key) {
-            return value;
-        }
-    }
-    return std::nullopt;
+    return valueFor(strings, key);
 }
 
 namespace {
