@@ -57,7 +57,7 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 constexpr std::string_view kTemporaryMark = ".tmp";
-constexpr std::size_t kSuffixDigits = 12;
+constexpr std::size_t kSuffixDigits = kRandomSuffixLength;
 
 std::string temporaryName(std::string_view name) {
     std::string result = ".";
@@ -186,11 +186,16 @@ ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name,
     if (!isSingleComponent(name)) {
         return ReplaceResult::WriteFailed;
     }
+    const bool elsewhere = options.temporaryFolder != nullptr;
+    const FileDescriptor& temporaryFolder = elsewhere ? *options.temporaryFolder : folder;
     std::string temporary;
     FileDescriptor fd;
     for (int attempt = 0; attempt < 16 && !fd; ++attempt) {
-        temporary = temporaryName(name);
-        fd = FileDescriptor(openat(folder.get(), temporary.c_str(),
+        temporary = elsewhere ? options.temporaryPrefix + randomSuffix() : temporaryName(name);
+        if (!isSingleComponent(temporary)) {
+            return ReplaceResult::WriteFailed;
+        }
+        fd = FileDescriptor(openat(temporaryFolder.get(), temporary.c_str(),
                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
         if (!fd && errno != EEXIST) {
             break;
@@ -206,27 +211,46 @@ ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name,
     written = written && fsync(fd.get()) == 0;
     fd = FileDescriptor();
     if (!written) {
-        unlinkat(folder.get(), temporary.c_str(), 0);
+        unlinkat(temporaryFolder.get(), temporary.c_str(), 0);
         return ReplaceResult::WriteFailed;
     }
     const std::string target = nameString(name);
+    // Both folders' entries change when the temporary file was elsewhere:
+    // each is flushed, so neither side of the move can be undone by a power
+    // cut after it is reported.
+    const auto flushFolders = [&] {
+        fsync(folder.get());
+        if (elsewhere) {
+            fsync(temporaryFolder.get());
+        }
+    };
+    const auto otherFileSystem = [&](int error) {
+        unlinkat(temporaryFolder.get(), temporary.c_str(), 0);
+        ReplaceOptions here = options;
+        here.temporaryFolder = nullptr;
+        return elsewhere && error == EXDEV ? std::optional(replaceFileAt(folder, name, bytes, here)) : std::nullopt;
+    };
     if (options.onlyIfAbsent) {
         // A hard link fails when the name exists, so an entry that appeared
         // after the caller looked is never replaced.
-        if (linkat(folder.get(), temporary.c_str(), folder.get(), target.c_str(), 0) != 0) {
-            int error = errno;
-            unlinkat(folder.get(), temporary.c_str(), 0);
+        if (linkat(temporaryFolder.get(), temporary.c_str(), folder.get(), target.c_str(), 0) != 0) {
+            const int error = errno;
+            if (auto retried = otherFileSystem(error)) {
+                return *retried;
+            }
             return error == EEXIST ? ReplaceResult::AlreadyExists : ReplaceResult::RenameFailed;
         }
-        unlinkat(folder.get(), temporary.c_str(), 0);
-        fsync(folder.get());
+        unlinkat(temporaryFolder.get(), temporary.c_str(), 0);
+        flushFolders();
         return ReplaceResult::Replaced;
     }
-    if (renameat(folder.get(), temporary.c_str(), folder.get(), target.c_str()) != 0) {
-        unlinkat(folder.get(), temporary.c_str(), 0);
+    if (renameat(temporaryFolder.get(), temporary.c_str(), folder.get(), target.c_str()) != 0) {
+        if (auto retried = otherFileSystem(errno)) {
+            return *retried;
+        }
         return ReplaceResult::RenameFailed;
     }
-    fsync(folder.get());
+    flushFolders();
     return ReplaceResult::Replaced;
 }
 

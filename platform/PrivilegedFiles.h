@@ -35,6 +35,10 @@ std::optional<FileDescriptor> openFolder(std::string_view devicePath);
 // it is not a folder or cannot be opened.
 std::optional<FileDescriptor> openFolderAt(const FileDescriptor& folder, std::string_view name);
 
+// The folder that holds an open folder: the one it really stands in, however
+// it was reached. None when it cannot be opened.
+std::optional<FileDescriptor> openParentFolder(const FileDescriptor& folder);
+
 // A second descriptor of what `open` holds open; none when the process has
 // no descriptor to spare.
 std::optional<FileDescriptor> duplicate(const FileDescriptor& open);
@@ -105,11 +109,18 @@ struct ReplaceOptions {
     mode_t mode = 0644;
     std::optional<FileOwner> owner;  // fchown on the temporary file before it is renamed
     bool onlyIfAbsent = false;       // never replace an entry that appeared meanwhile
+    // Where the temporary file is made when not in the folder itself: a
+    // folder of the same file system, under `temporaryPrefix` and a random
+    // suffix. Both folders are flushed after the rename. Where the two turn
+    // out to be on different file systems, the folder itself is used.
+    const FileDescriptor* temporaryFolder = nullptr;
+    std::string temporaryPrefix;
 };
 
-// Writes the bytes to a fresh temporary file in the folder, flushes it and
-// renames it over `name`, so readers and a crash see the old file or the new
-// one. A link at `name` is replaced, never followed.
+// Writes the bytes to a fresh temporary file in the folder (or in
+// `options.temporaryFolder`), flushes it and renames it over `name`, so
+// readers and a crash see the old file or the new one. A link at `name` is
+// replaced, never followed.
 ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name, std::string_view bytes,
                             const ReplaceOptions& options);
 
@@ -135,6 +146,7 @@ MoveResult moveEntryAt(const FileDescriptor& folder, std::string_view from, std:
 bool syncFolder(const FileDescriptor& folder);
 
 // Twelve random hexadecimal digits: the unique part of a temporary name.
+inline constexpr std::size_t kRandomSuffixLength = 12;
 std::string randomSuffix();
 // Whether the text is one randomSuffix could have made.
 bool isRandomSuffix(std::string_view text);

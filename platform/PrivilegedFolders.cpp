@@ -117,6 +117,14 @@ std::optional<FileDescriptor> openFolderAt(const FileDescriptor& folder, std::st
     return fd;
 }
 
+std::optional<FileDescriptor> openParentFolder(const FileDescriptor& folder) {
+    FileDescriptor fd(openat(folder.get(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd) {
+        return std::nullopt;
+    }
+    return fd;
+}
+
 std::optional<FileDescriptor> duplicate(const FileDescriptor& open) {
     FileDescriptor fd(fcntl(open.get(), F_DUPFD_CLOEXEC, 0));
     if (!fd) {

@@ -18,8 +18,29 @@ constexpr std::string_view kStagingMark = "staging";
 // Where a staged Info.plist waits until the rest of the bundle is on disk.
 constexpr std::string_view kUnsealedInfoPlistName = ".Info.plist.unsealed";
 constexpr std::string_view kDeletingMark = "deleting";
+constexpr std::string_view kReplacingMark = "replacing";
 
-std::string_view markOf(LeftoverKind kind) { return kind == LeftoverKind::Staging ? kStagingMark : kDeletingMark; }
+std::string_view markOf(LeftoverKind kind) {
+    switch (kind) {
+        case LeftoverKind::Staging:
+            return kStagingMark;
+        case LeftoverKind::Deleting:
+            return kDeletingMark;
+        case LeftoverKind::Replacing:
+            break;
+    }
+    return kReplacingMark;
+}
+
+// ".<directory name>.<mark>.": a leftover name without its random suffix.
+std::string leftoverPrefix(std::string_view directoryName, LeftoverKind kind) {
+    std::string name = ".";
+    name.append(directoryName);
+    name.push_back('.');
+    name.append(markOf(kind));
+    name.push_back('.');
+    return name;
+}
 
 std::string_view lastComponent(std::string_view path) { return path.substr(path.rfind('/') + 1); }
 
@@ -89,16 +110,27 @@ std::optional<LauncherFiles> readLauncherFiles() {
 }
 
 std::optional<std::string> leftoverFolderName(std::string_view directoryName, LeftoverKind kind) {
-    std::string name = ".";
-    name.append(directoryName);
-    name.push_back('.');
-    name.append(markOf(kind));
-    name.push_back('.');
+    std::string name = leftoverPrefix(directoryName, kind);
     name.append(privileged::randomSuffix());
     if (name.size() > NAME_MAX) {
         return std::nullopt;
     }
     return name;
+}
+
+bool replacesBesideBundle(std::string_view directoryName) {
+    return leftoverPrefix(directoryName, LeftoverKind::Replacing).size() + privileged::kRandomSuffixLength <= NAME_MAX;
+}
+
+privileged::ReplaceResult replaceBundleFile(const privileged::FileDescriptor& bundle, std::string_view directoryName,
+                                            std::string_view name, std::string_view bytes,
+                                            privileged::ReplaceOptions options) {
+    std::optional<privileged::FileDescriptor> applications;
+    if (replacesBesideBundle(directoryName) && (applications = privileged::openParentFolder(bundle))) {
+        options.temporaryFolder = &*applications;
+        options.temporaryPrefix = leftoverPrefix(directoryName, LeftoverKind::Replacing);
+    }
+    return privileged::replaceFileAt(bundle, name, bytes, options);
 }
 
 std::optional<LeftoverFolder> parseLeftoverFolderName(std::string_view entry) {
@@ -121,6 +153,9 @@ std::optional<LeftoverFolder> parseLeftoverFolderName(std::string_view entry) {
     } else if (rest.starts_with(kDeletingMark)) {
         folder.kind = LeftoverKind::Deleting;
         rest.remove_prefix(kDeletingMark.size());
+    } else if (rest.starts_with(kReplacingMark)) {
+        folder.kind = LeftoverKind::Replacing;
+        rest.remove_prefix(kReplacingMark.size());
     } else {
         return std::nullopt;
     }

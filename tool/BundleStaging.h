@@ -5,8 +5,11 @@
 // (".<directory name>.staging.<random>"), flushed to disk, and renamed into
 // place in one step; a bundle that goes is first renamed out of the way the
 // same way (".<directory name>.deleting.<random>") and only then emptied. A
-// run killed in between leaves one of these folders, which repair finishes
-// or removes (CategoryMaintenance.h).
+// file replaced in a bundle is written beside it, in
+// ".<directory name>.replacing.<random>", and renamed into the bundle. A run
+// killed in between leaves one of these folders or files, which repair
+// finishes or removes (CategoryMaintenance.h): all of them are found by
+// listing /Applications alone.
 
 #include <cstdio>
 #include <optional>
@@ -31,7 +34,8 @@ std::optional<LauncherFile> readLauncherFile(std::string_view name);
 using LauncherFiles = std::vector<LauncherFile>;
 std::optional<LauncherFiles> readLauncherFiles();
 
-enum class LeftoverKind { Staging, Deleting };
+// Staging and Deleting name folders; Replacing names a regular file.
+enum class LeftoverKind { Staging, Deleting, Replacing };
 
 struct LeftoverFolder {
     std::string name;           // the entry in /Applications
@@ -116,6 +120,18 @@ enum class BundleMove {
 // Takes the bundle out of the category's name in one rename; the caller
 // then removes the folder it went to (removeLeftoverFolder).
 BundleMove moveBundleAway(std::string_view bundlePath, std::optional<LeftoverFolder>& movedTo);
+
+// Whether the files a run replaces in this category's bundle are written
+// beside it under a leftover name (a Replacing one); when the category's
+// name is too long for one, they are written in the bundle itself.
+bool replacesBesideBundle(std::string_view directoryName);
+
+// Replaces the file `name` in a category's bundle (open) as
+// privileged::replaceFileAt does, the temporary file made beside the bundle
+// under a Replacing name when replacesBesideBundle.
+privileged::ReplaceResult replaceBundleFile(const privileged::FileDescriptor& bundle, std::string_view directoryName,
+                                            std::string_view name, std::string_view bytes,
+                                            privileged::ReplaceOptions options);
 
 // "/Applications/<entry>"
 std::string leftoverFolderPath(const LeftoverFolder& folder);

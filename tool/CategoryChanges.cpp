@@ -7,6 +7,7 @@
 #include "common/CategoryNaming.h"
 #include "common/IconHiding.h"
 #include "platform/PrivilegedFiles.h"
+#include "tool/BundleStaging.h"
 #include "tool/CategoryIdentity.h"
 #include "tool/CategoryPreferencesFile.h"
 #include "tool/CategoryStore.h"
@@ -95,7 +96,7 @@ bool writeCategoryIcon(std::FILE* out, std::string_view identifier, std::string_
     }
     privileged::ReplaceOptions options;
     options.mode = 0644;
-    switch (privileged::replaceFileAt(*folder, kIconFileName, bytes, options)) {
+    switch (replaceBundleFile(*folder, categoryDirectoryName(identifier), kIconFileName, bytes, options)) {
         case privileged::ReplaceResult::Replaced:
             return true;
         case privileged::ReplaceResult::RenameFailed:

@@ -78,24 +78,26 @@ void repairCategory(const ToolContext& context, std::string_view identifier) {
 }
 
 // Repair of a category whose bundle the scan has just read and found named
-// as this category: nothing to make, only temporary files a killed run may
-// have left to remove. The bundle is opened and listed; only when there is
-// something to remove is its Info.plist read again, on the open folder, to
-// be sure that what is about to change is this category.
+// as this category: nothing to make. The temporary files a killed run
+// leaves of a replacement in the bundle are beside it in /Applications, and
+// settled with the leftover folders; only a bundle whose name is too long
+// for those has them inside, and is listed. Only when there is something to
+// remove is its Info.plist read again, on the open folder, to be sure that
+// what is about to change is this category. (Temporary files that earlier
+// versions left inside bundles go with a repair of the one category.)
 void repairScannedCategory(const ToolContext& context, const std::optional<privileged::FileDescriptor>& applications,
                            std::string_view identifier, bool prefsListed) {
-    auto bundle = applications ? privileged::openFolderAt(*applications, categoryDirectoryName(identifier) + ".app")
-                               : std::nullopt;
-    if (!bundle) {
-        repairOne(context, applications, identifier);
-        return;
-    }
-    if (bundleHoldsTemporaryFiles(*bundle)) {
-        if (identifierNamedBy(*bundle) != identifier) {
+    const std::string directoryName = categoryDirectoryName(identifier);
+    if (!applications || !replacesBesideBundle(directoryName)) {
+        auto bundle = applications ? privileged::openFolderAt(*applications, directoryName + ".app") : std::nullopt;
+        const bool holdsTemporaryFiles = bundle && bundleHoldsTemporaryFiles(*bundle);
+        if (!bundle || (holdsTemporaryFiles && identifierNamedBy(*bundle) != identifier)) {
             repairOne(context, applications, identifier);
             return;
         }
-        removeBundleTemporaryFiles(context.out, *bundle, identifier);
+        if (holdsTemporaryFiles) {
+            removeBundleTemporaryFiles(context.out, *bundle, identifier);
+        }
     }
     if (!prefsListed && !preferencesFileExists(context.preferences(), identifier)) {
         createPrefsFile(context, identifier);
@@ -166,7 +168,7 @@ bool upgradeCategory(const ToolContext& context, std::string_view identifier) {
         std::optional<LauncherFile> source = readLauncherFile(name);
         privileged::ReplaceOptions options;
         options.mode = source ? source->mode : 0;
-        const auto replaced = source ? privileged::replaceFileAt(*bundle, name, source->bytes, options)
+        const auto replaced = source ? replaceBundleFile(*bundle, directoryName, name, source->bytes, options)
                                      : privileged::ReplaceResult::WriteFailed;
         if (replaced == privileged::ReplaceResult::RenameFailed) {
             std::fprintf(out, "ERROR: Unable to remove old file: %s\n", path.c_str());

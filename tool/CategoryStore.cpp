@@ -167,7 +167,7 @@ bool renameCategory(std::FILE* out, std::string_view identifier, std::string_vie
     (*info->dictionary())["CFBundleDisplayName"] = std::string(displayName);
     privileged::ReplaceOptions options;
     options.mode = mode;
-    switch (privileged::replaceFileAt(*folder, kInfoPlistName, plist::toXml(*info), options)) {
+    switch (replaceBundleFile(*folder, categoryDirectoryName(identifier), kInfoPlistName, plist::toXml(*info), options)) {
         case privileged::ReplaceResult::Replaced:
             return true;
         case privileged::ReplaceResult::RenameFailed:

@@ -88,11 +88,21 @@ void settleLeftoverFolders(const ToolContext& context, std::optional<std::string
     }
     for (const std::string& entry : *entries) {
         std::optional<LeftoverFolder> folder = parseLeftoverFolderName(entry);
-        if (!folder || (onlyDirectoryName && folder->directoryName != *onlyDirectoryName) ||
-            privileged::entryKind(*applications, entry) != privileged::EntryKind::Folder) {
+        if (!folder || (onlyDirectoryName && folder->directoryName != *onlyDirectoryName)) {
             continue;
         }
         const std::string path = leftoverFolderPath(*folder);
+        const privileged::EntryKind kind = privileged::entryKind(*applications, entry);
+        if (folder->kind == LeftoverKind::Replacing) {
+            // A file a replacement in the bundle never got to rename into it.
+            if (kind == privileged::EntryKind::RegularFile) {
+                removeTemporaryFile(out, *applications, entry, path);
+            }
+            continue;
+        }
+        if (kind != privileged::EntryKind::Folder) {
+            continue;
+        }
         if (folder->kind == LeftoverKind::Staging && finishCreate(context, *applications, *folder)) {
             printMessage(out, "Finished creating category: %s\n",
                          joinPath(kApplicationsFolder, folder->directoryName + ".app"));
@@ -172,7 +182,7 @@ void restoreMissingLauncherFiles(std::FILE* out, const privileged::FileDescripto
         privileged::ReplaceOptions options;
         options.mode = source ? source->mode : 0;
         options.onlyIfAbsent = true;
-        if (source && privileged::replaceFileAt(bundle, name, source->bytes, options) ==
+        if (source && replaceBundleFile(bundle, categoryDirectoryName(identifier), name, source->bytes, options) ==
                           privileged::ReplaceResult::Replaced) {
             printMessage(out, "Restored missing file: %s\n", path);
         } else {
@@ -188,7 +198,8 @@ void completeUnnamedBundle(std::FILE* out, const privileged::FileDescriptor& bun
     privileged::ReplaceOptions options;
     options.mode = 0644;
     if (!xml.empty() &&
-        privileged::replaceFileAt(bundle, kInfoPlistName, xml, options) == privileged::ReplaceResult::Replaced) {
+        replaceBundleFile(bundle, categoryDirectoryName(identifier), kInfoPlistName, xml, options) ==
+            privileged::ReplaceResult::Replaced) {
         printMessage(out, "Rebuilt Info.plist: %s\n", infoPath);
     } else {
         printMessage(out, "ERROR: Unable to write file: %s\n", infoPath);

@@ -4,9 +4,10 @@
 // a staging folder (a create or repair that did not get to rename the bundle
 // into place), a deleting folder (a delete that did not get to empty the
 // bundle it had taken away), temporary files of replacements that did not
-// get to their rename, and, from older versions of the tool, bundles built
-// in place that never got their Info.plist. Each thing settled is reported
-// on a line of its own.
+// get to their rename (beside the bundle in /Applications, or, for a name too
+// long for that and from earlier versions, inside it), and, from older
+// versions of the tool, bundles built in place that never got their
+// Info.plist. Each thing settled is reported on a line of its own.
 
 #include <cstdio>
 #include <optional>
@@ -17,8 +18,9 @@
 
 namespace nestora::tool {
 
-// Finishes or removes the staging and deleting folders in /Applications:
-// those of one category, or all of them. A whole staging folder whose
+// Finishes or removes the staging and deleting folders in /Applications, and
+// removes the temporary files of replacements there: those of one category,
+// or all of them. A whole staging folder whose
 // category has its preferences file and no bundle is renamed into place
 // (the create had made everything); any other is removed. A deleting
 // folder is removed, and the delete it belonged to is finished: the

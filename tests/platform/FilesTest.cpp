@@ -1,8 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <iostream>
 
 #include "platform/DeviceRoot.h"
 #include "platform/Files.h"
@@ -183,6 +185,66 @@ TEST(PlatformFiles, AtomicWriteReplacesTheFileAndALinkWithoutFollowingIt) {
     auto names = files::listFolder("/");
     ASSERT_TRUE(names);
     for (const auto& name : *names) EXPECT_EQ(name.find(".f."), std::string::npos) << "temporary file left: " << name;
+}
+
+// A replacement whose temporary file is made in another folder: the file
+// arrives whole with its mode, nothing is left under a temporary name in
+// either folder, an entry that appeared is never replaced when the caller
+// asked so, and a temporary folder on another file system is given up for
+// the folder itself.
+TEST(PlatformFiles, AReplacementMadeInAnotherFolderArrivesWholeAndLeavesNothing) {
+    TestDevice device;
+    device.writeFile("/Applications/A.app/kept", "there");
+    ASSERT_EQ(::chmod(device.host("/Applications/A.app/kept").c_str(), 0640), 0);
+    char shm[] = "/dev/shm/nestora-replace-XXXXXX";
+    const bool haveShm = ::mkdtemp(shm) != nullptr;
+    const auto applications = privileged::openFolder("/Applications");
+    const auto bundle = privileged::openFolder("/Applications/A.app");
+    // A host folder, not one of the device.
+    std::optional<privileged::FileDescriptor> elsewhere;
+    if (haveShm) elsewhere.emplace(::open(shm, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(applications && bundle);
+    struct stat here {}, there {};
+    const bool otherFileSystem = elsewhere && ::fstat(applications->get(), &here) == 0 &&
+                                 ::fstat(elsewhere->get(), &there) == 0 && here.st_dev != there.st_dev;
+    struct Case {
+        const char* name;
+        bool onlyIfAbsent;
+        bool acrossFileSystems;
+        const char* bytes;
+        privileged::ReplaceResult result;
+        const char* after;  // what the name holds then
+    };
+    const Case cases[] = {
+        {"new", false, false, "one", privileged::ReplaceResult::Replaced, "one"},
+        {"kept", false, false, "two", privileged::ReplaceResult::Replaced, "two"},
+        {"absent", true, false, "three", privileged::ReplaceResult::Replaced, "three"},
+        {"kept", true, false, "four", privileged::ReplaceResult::AlreadyExists, "two"},
+        {"far", false, true, "five", privileged::ReplaceResult::Replaced, "five"},
+        {"farAbsent", true, true, "six", privileged::ReplaceResult::Replaced, "six"},
+    };
+    for (const Case& c : cases) {
+        if (c.acrossFileSystems && !otherFileSystem) continue;
+        privileged::ReplaceOptions options;
+        options.mode = 0640;
+        options.onlyIfAbsent = c.onlyIfAbsent;
+        options.temporaryFolder = c.acrossFileSystems ? &*elsewhere : &*applications;
+        options.temporaryPrefix = ".A.replacing.";
+        EXPECT_EQ(privileged::replaceFileAt(*bundle, c.name, c.bytes, options), c.result) << c.bytes;
+        const std::string path = std::string("/Applications/A.app/") + c.name;
+        EXPECT_EQ(device.readFile(path), c.after) << c.bytes;
+        EXPECT_EQ(modeOf(device.host(path)), 0640u) << c.bytes;
+        for (const privileged::FileDescriptor* folder : {&*applications, &*bundle}) {
+            const auto names = privileged::listFolderAt(*folder, [](std::string_view n) { return n.starts_with('.'); });
+            ASSERT_TRUE(names);
+            EXPECT_TRUE(names->empty()) << c.bytes << " left " << names->front();
+        }
+    }
+    if (elsewhere) {
+        EXPECT_EQ(privileged::listFolderAt(*elsewhere), std::vector<std::string>{});
+        ::rmdir(shm);
+    }
+    if (!otherFileSystem) std::cout << "no second file system at /dev/shm: the fallback went untried\n";
 }
 
 TEST(PlatformFiles, RecursiveRemovalNeverFollowsLinks) {

@@ -90,32 +90,65 @@ TEST(ToolKilledRunRepair, ADeletingFolderIsRemovedAndItsDeleteFinished) {
 TEST(ToolKilledRunRepair, TemporaryFilesOfReplacementsAreRemovedAndNothingElse) {
     ToolDevice device;
     device.makeCategory("Category001", "Games");
-    const std::string bundle = ToolDevice::bundle("Category001");
-    device.writeFile(bundle + "/.Info.plist.tmp0123456789ab", "half");
-    device.writeFile(bundle + "/.icon.png.tmpabcdefabcdef", "half");
-    device.writeFile(bundle + "/.Info.plist.Ab12Cd", "older version's");
-    device.writeFile(bundle + "/.icon.png.tmpNOTHEXNOTHEX", "not ours");
+    device.makeCategory("Category002", "Work");
+    // A replacement's temporary file waits beside the bundle.
+    const std::string ours = "/Applications/.Category001.replacing.0123456789ab";
+    const std::string others = "/Applications/.Category002.replacing.abcdefabcdef";
+    device.writeFile(ours, "half");
+    device.writeFile(others, "half");
+    device.writeFile("/Applications/.Category001.replacing.NOTHEXNOTHEX", "not ours");
+    device.makeFolder("/Applications/.Category001.replacing.00000000000f");
     const std::string prefsTemporary = std::string(kPrefsFolder) + "/.com.quarvek.nestora.Category001.plist.tmp00112233aabb";
     device.writeFile(prefsTemporary, "half");
     // The app's preferences writes leave theirs under another pattern.
     const std::string appTemporary = std::string(kPrefsFolder) + "/.com.quarvek.nestora.Category001.plist.Xy09Zq";
     device.writeFile(appTemporary, "half");
     device.writeFile(std::string(kPrefsFolder) + "/.com.example.app.plist.tmp00112233aabb", "another app's");
-    const std::vector<std::string> lines = linesOf(device.tool({"--repairall"}).out);
-    const std::vector<std::string> expected = {
+    // Earlier versions made theirs inside the bundle.
+    const std::string bundle = ToolDevice::bundle("Category001");
+    device.writeFile(bundle + "/.Info.plist.tmp0123456789ab", "half");
+    device.writeFile(bundle + "/.icon.png.tmpabcdefabcdef", "half");
+    device.writeFile(bundle + "/.Info.plist.Ab12Cd", "older version's");
+    device.writeFile(bundle + "/.icon.png.tmpNOTHEXNOTHEX", "not ours");
+
+    // A repair of one category leaves another's alone.
+    std::vector<std::string> lines = linesOf(device.tool({"--repair", "Category001"}).out);
+    std::vector<std::string> expected = {
+        "Removed temporary file: " + ours,
         "Removed temporary file: " + bundle + "/.Info.plist.tmp0123456789ab",
         "Removed temporary file: " + bundle + "/.icon.png.tmpabcdefabcdef",
         "Removed temporary file: " + bundle + "/.Info.plist.Ab12Cd",
         "Removed temporary file: " + prefsTemporary,
         "Removed temporary file: " + appTemporary,
     };
-    EXPECT_EQ(lines.size(), expected.size());
-    for (const std::string& line : expected) {
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    std::sort(lines.begin(), lines.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
+    EXPECT_TRUE(device.exists(others));
+    EXPECT_EQ(device.tool({"--repairall"}).out, "Removed temporary file: " + others + "\n");
+    for (const std::string& kept :
+         {bundle + "/.icon.png.tmpNOTHEXNOTHEX", std::string("/Applications/.Category001.replacing.NOTHEXNOTHEX"),
+          std::string("/Applications/.Category001.replacing.00000000000f"),
+          std::string(kPrefsFolder) + "/.com.example.app.plist.tmp00112233aabb"}) {
+        EXPECT_TRUE(device.exists(kept)) << kept;
     }
-    EXPECT_TRUE(device.exists(bundle + "/.icon.png.tmpNOTHEXNOTHEX"));
-    EXPECT_TRUE(device.exists(std::string(kPrefsFolder) + "/.com.example.app.plist.tmp00112233aabb"));
     EXPECT_FALSE(device.exists(prefsTemporary));
+    EXPECT_EQ(device.tool({"--repairall"}).out, "");
+}
+
+// A name too long to stand in a leftover's name beside the bundle (and for
+// a preferences file) has its replacements' temporary files inside the
+// bundle: repair-all looks there.
+TEST(ToolKilledRunRepair, ABundleWhoseNameIsTooLongForAnythingBesideItIsLookedInto) {
+    ToolDevice device;
+    const std::string directoryName = "Category" + std::string(235, 'x');
+    device.makeCategory(directoryName, "Long", false);
+    const std::string bundle = ToolDevice::bundle(directoryName);
+    ASSERT_EQ(device.tool({"-n", "Longer", directoryName}).out, "");
+    EXPECT_NE(device.plistJson(bundle + "/Info.plist").value_or("").find("\"Longer\""), std::string::npos);
+    device.writeFile(bundle + "/.Info.plist.tmp0123456789ab", "half");
+    EXPECT_EQ(device.tool({"--repairall"}).out,
+              "Removed temporary file: " + bundle + "/.Info.plist.tmp0123456789ab\n");
 }
 
 TEST(ToolKilledRunRepair, RepairAllCompletesABundleAnOlderVersionLeftWithoutInfoPlist) {
