@@ -56,6 +56,9 @@ std::optional<HomeIcon> installedIcon(const platform::AppServices& services, std
 }
 
 std::vector<HomeIcon> homeScreenIcons(const platform::AppServices& services, std::string_view deviceModel) {
+    // The names, executables and pages of one reload come from one look at
+    // the device.
+    const platform::AppServices::Batch batch(services);
     const std::vector<std::string> hiddenPaths = hide::hiddenInfoPlistPaths();
     const std::unordered_set<std::string> hidden(hiddenPaths.begin(), hiddenPaths.end());
     std::unordered_set<std::string> seen;

@@ -85,6 +85,8 @@ std::vector<NamedApp> sortedWithLocalizedNames(const platform::AppServices& serv
     };
     std::vector<Entry> entries;
     entries.reserve(displayIdentifiers.size());
+    // The names of one sort come from one look at the device.
+    const platform::AppServices::Batch batch(services);
     for (std::string& id : displayIdentifiers) {
         std::optional<std::string> name = services.localizedApplicationNameForDisplayIdentifier(id);
         std::optional<std::string> folded = name ? std::optional<std::string>(foldedName(*name)) : std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -52,6 +53,14 @@ struct DeviceAppServices::State {
     std::vector<std::string> containers;           // device paths under /var/mobile/Applications
     std::unordered_map<std::string, std::vector<std::string>> containerBundles;
     std::unordered_map<std::string, ReadInfoPlist> read;  // by bundle folder
+
+    // The batch of lookups under way (AppServices::Batch): its number, how
+    // deeply it is nested, and what it has looked at once already.
+    std::uint64_t batch = 0;
+    int batchDepth = 0;
+    bool refreshedInBatch = false;
+    bool unnamedCheckedInBatch = false;
+    std::uint64_t currentBatch() const { return batchDepth > 0 ? batch : 0; }
 
     void addWatch(const std::string& folder) {
         if (!watch) return;
@@ -126,16 +135,26 @@ struct DeviceAppServices::State {
     // nothing. True when the index changed.
     bool revalidateSystemBundle(const std::string& folder) {
         auto known = read.find(folder);
+        const std::uint64_t inBatch = currentBatch();
+        if (inBatch != 0 && known != read.end() && known->second.checkedInBatch == inBatch) return false;
         const auto identity = systemInfoPlistIdentity(folder.substr(kSystemApplications.size() + 1));
-        if (known != read.end() && identity && known->second.identity == *identity) return false;
+        if (known != read.end() && identity && known->second.identity == *identity) {
+            known->second.checkedInBatch = inBatch;
+            return false;
+        }
         privileged::InvokerRights asInvoker;
         if (!asInvoker.active()) return false;
         refreshBundle(std::string(kSystemApplications), folder.substr(kSystemApplications.size() + 1));
+        if (auto again = read.find(folder); again != read.end()) again->second.checkedInBatch = inBatch;
         makeIndex();
         return true;
     }
 
     bool revalidateUnnamedSystemBundles() {
+        if (currentBatch() != 0) {
+            if (unnamedCheckedInBatch) return false;
+            unnamedCheckedInBatch = true;
+        }
         bool changed = false;
         for (const auto& name : systemBundles) {
             const std::string folder = std::string(kSystemApplications) + "/" + name;
@@ -288,9 +307,22 @@ DeviceAppServices::DeviceAppServices() : state_(std::make_unique<State>()) {}
 DeviceAppServices::~DeviceAppServices() = default;
 
 const DeviceAppServices::Index& DeviceAppServices::current() const {
-    state_->refresh();
+    if (state_->currentBatch() == 0 || !state_->refreshedInBatch) {
+        state_->refresh();
+        state_->refreshedInBatch = state_->currentBatch() != 0;
+    }
     return state_->index;
 }
+
+void DeviceAppServices::beginBatch() const {
+    if (state_->batchDepth++ == 0) {
+        ++state_->batch;
+        state_->refreshedInBatch = false;
+        state_->unnamedCheckedInBatch = false;
+    }
+}
+
+void DeviceAppServices::endBatch() const { --state_->batchDepth; }
 
 namespace {
 

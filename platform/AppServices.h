@@ -26,6 +26,27 @@ public:
     // them already: a caller that would scan the folders itself takes these
     // instead. None when they do not.
     virtual std::optional<std::vector<std::string>> scannedBundleIdentifiers() const { return std::nullopt; }
+
+    // Lookups made while a Batch of these services lives answer from one
+    // look at the device: the services look for changes at the first of
+    // them, and at each Info.plist once, not on every lookup. For a caller
+    // that makes thousands of lookups for one picture of the device (a home
+    // screen reload, a list of every app); what changes meanwhile is seen
+    // after the batch. Batches may nest: the outermost one counts.
+    class Batch {
+    public:
+        explicit Batch(const AppServices& services) : services_(services) { services_.beginBatch(); }
+        ~Batch() { services_.endBatch(); }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        const AppServices& services_;
+    };
+
+protected:
+    virtual void beginBatch() const {}
+    virtual void endBatch() const {}
 };
 
 // The real services over the device root. The index of every bundle in
@@ -35,7 +56,8 @@ public:
 // bundle): only the folders that changed are listed again, and only
 // Info.plists whose files changed are read again. Lookups are hash-table
 // lookups; one that lands on a bundle in /Applications first looks at the
-// identity of its Info.plist (one stat), which may have been written in place. The index is built with the rights of the user who ran the
+// identity of its Info.plist (one stat; once in a Batch), which may have
+// been written in place. The index is built with the rights of the user who ran the
 // program (see privileged::InvokerRights), so a set-user-id run indexes only
 // what that user could read.
 //
@@ -61,6 +83,10 @@ public:
 
     // Number of indexed bundles (refreshing first if needed).
     std::size_t bundleCount() const;
+
+protected:
+    void beginBatch() const override;
+    void endBatch() const override;
 
 private:
     struct Index;

@@ -3,6 +3,7 @@
 // What the services index keeps of one bundle's Info.plist, and how it is
 // read from the file's bytes.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -26,6 +27,9 @@ struct ReadInfoPlist {
     FileIdentity identity;
     std::optional<std::string> identifier;  // none: unreadable or without one
     Bundle bundle;
+    // The batch of lookups in which the file was last looked at
+    // (AppServices::Batch); 0 for none.
+    std::uint64_t checkedInBatch = 0;
 };
 
 // The index's entries read from one bundle's Info.plist (its bytes; none

@@ -75,6 +75,46 @@ TEST_F(PlatformAppServices, SeesAppsAddedAndChangedAfterTheFirstLookup) {
     EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.new"), "Renamed");
 }
 
+// A batch of lookups answers from one look at the device, taken at its
+// first lookup of each thing: what changes after that is seen once the
+// outermost batch ends, and not before.
+TEST_F(PlatformAppServices, ABatchAnswersFromOneLookAtTheDeviceAndSeesChangesAfterIt) {
+    const auto rename = [&](const char* name) {
+        plist::Dictionary info{{"CFBundleIdentifier", plist::Value("com.example.one")},
+                               {"CFBundleExecutable", plist::Value("App")},
+                               {"CFBundleDisplayName", plist::Value(name)}};
+        ASSERT_TRUE(plist::writeXmlAtomically("/Applications/One.app/Info.plist", plist::Value(info)));
+    };
+    const auto name = [&] { return services.localizedApplicationNameForDisplayIdentifier("com.example.one"); };
+    device.makeApp("/Applications/One.app", "com.example.one", "Alpha");
+    ASSERT_EQ(name(), "Alpha");
+    {
+        const platform::AppServices::Batch outer(services);
+        // Changed before the batch first looked: seen.
+        rename("Beta");
+        device.makeApp("/var/mobile/Applications/C9/Early.app", "com.example.early", "Early");
+        EXPECT_EQ(name(), "Beta");
+        EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.early"), "Early");
+        // Changed after: not seen in the batch, nor when an inner one ends.
+        rename("Gamma");
+        device.makeApp("/var/mobile/Applications/C9/Late.app", "com.example.late", "Late");
+        device.makeApp("/Applications/Later.app", "com.example.later", "Later");
+        {
+            const platform::AppServices::Batch inner(services);
+            EXPECT_EQ(name(), "Beta");
+        }
+        EXPECT_EQ(name(), "Beta");
+        EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.late"), std::nullopt);
+        EXPECT_EQ(services.executablePathForDisplayIdentifier("com.example.later"), std::nullopt);
+    }
+    EXPECT_EQ(name(), "Gamma");
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.late"), "Late");
+    EXPECT_EQ(services.localizedApplicationNameForDisplayIdentifier("com.example.later"), "Later");
+    // Each lookup outside a batch looks again.
+    rename("Delta");
+    EXPECT_EQ(name(), "Delta");
+}
+
 // A rebuild reads again only the Info.plists whose files changed, so these
 // are the changes it must not miss: one written in place at the same size,
 // one that goes away, and one whose bundle is replaced.
