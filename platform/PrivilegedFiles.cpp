@@ -57,7 +57,6 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 constexpr std::string_view kTemporaryMark = ".tmp";
-constexpr std::size_t kSuffixDigits = kRandomSuffixLength;
 
 std::string temporaryName(std::string_view name) {
     std::string result = ".";
@@ -215,47 +214,41 @@ ReplaceResult replaceFileAt(const FileDescriptor& folder, std::string_view name,
         return ReplaceResult::WriteFailed;
     }
     const std::string target = nameString(name);
-    // Both folders' entries change when the temporary file was elsewhere:
+    // The temporary file takes the name: a rename, or, where an entry that
+    // appeared after the caller looked must not be replaced, a hard link
+    // (which fails when the name exists). The error when it could not.
+    const auto move = [&]() -> int {
+        if (!options.onlyIfAbsent) {
+            return renameat(temporaryFolder.get(), temporary.c_str(), folder.get(), target.c_str()) == 0 ? 0 : errno;
+        }
+        if (linkat(temporaryFolder.get(), temporary.c_str(), folder.get(), target.c_str(), 0) != 0) {
+            return errno;
+        }
+        unlinkat(temporaryFolder.get(), temporary.c_str(), 0);
+        return 0;
+    };
+    if (const int error = move(); error != 0) {
+        unlinkat(temporaryFolder.get(), temporary.c_str(), 0);
+        if (elsewhere && error == EXDEV) {
+            // The two folders are on different file systems.
+            ReplaceOptions here = options;
+            here.temporaryFolder = nullptr;
+            return replaceFileAt(folder, name, bytes, here);
+        }
+        return options.onlyIfAbsent && error == EEXIST ? ReplaceResult::AlreadyExists : ReplaceResult::RenameFailed;
+    }
+    // Both folders' entries changed when the temporary file was elsewhere:
     // each is flushed, so neither side of the move can be undone by a power
     // cut after it is reported.
-    const auto flushFolders = [&] {
-        fsync(folder.get());
-        if (elsewhere) {
-            fsync(temporaryFolder.get());
-        }
-    };
-    const auto otherFileSystem = [&](int error) {
-        unlinkat(temporaryFolder.get(), temporary.c_str(), 0);
-        ReplaceOptions here = options;
-        here.temporaryFolder = nullptr;
-        return elsewhere && error == EXDEV ? std::optional(replaceFileAt(folder, name, bytes, here)) : std::nullopt;
-    };
-    if (options.onlyIfAbsent) {
-        // A hard link fails when the name exists, so an entry that appeared
-        // after the caller looked is never replaced.
-        if (linkat(temporaryFolder.get(), temporary.c_str(), folder.get(), target.c_str(), 0) != 0) {
-            const int error = errno;
-            if (auto retried = otherFileSystem(error)) {
-                return *retried;
-            }
-            return error == EEXIST ? ReplaceResult::AlreadyExists : ReplaceResult::RenameFailed;
-        }
-        unlinkat(temporaryFolder.get(), temporary.c_str(), 0);
-        flushFolders();
-        return ReplaceResult::Replaced;
+    fsync(folder.get());
+    if (elsewhere) {
+        fsync(temporaryFolder.get());
     }
-    if (renameat(temporaryFolder.get(), temporary.c_str(), folder.get(), target.c_str()) != 0) {
-        if (auto retried = otherFileSystem(errno)) {
-            return *retried;
-        }
-        return ReplaceResult::RenameFailed;
-    }
-    flushFolders();
     return ReplaceResult::Replaced;
 }
 
 std::string randomSuffix() {
-    unsigned char random[kSuffixDigits / 2] = {};
+    unsigned char random[kRandomSuffixLength / 2] = {};
     if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
         // Uniqueness only matters against our own earlier leftovers; O_EXCL
         // guards correctness, so a weak suffix costs at most a retry.
@@ -274,7 +267,7 @@ std::string randomSuffix() {
 
 bool isTemporaryNameFor(std::string_view entry, std::string_view name) {
     const std::string_view stem = name.substr(0, 200);
-    if (entry.size() != 1 + stem.size() + kTemporaryMark.size() + kSuffixDigits || !entry.starts_with('.')) {
+    if (entry.size() != 1 + stem.size() + kTemporaryMark.size() + kRandomSuffixLength || !entry.starts_with('.')) {
         return false;
     }
     entry.remove_prefix(1);
@@ -290,7 +283,7 @@ bool isTemporaryNameFor(std::string_view entry, std::string_view name) {
 }
 
 bool isRandomSuffix(std::string_view text) {
-    return text.size() == kSuffixDigits && std::all_of(text.begin(), text.end(), [](char c) {
+    return text.size() == kRandomSuffixLength && std::all_of(text.begin(), text.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
            });
 }
